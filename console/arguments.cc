@@ -1,0 +1,63 @@
+#include "console/arguments.h"
+
+#include "console/platform.h"
+
+namespace console {
+namespace {
+
+bool IsSeparator(char c) {
+  return c != '\0' && static_cast<unsigned char>(c) <= 32;
+}
+
+// Takes the token at *position and moves *position past it.
+std::string TakeToken(const char** position, CharStep step) {
+  const char* p = *position;
+  for (;;) {
+    if (IsSeparator(*p)) {
+      p = step(p);
+    } else if (p[0] == '"' && p[1] == '"') {
+      p += 2;
+    } else {
+      break;
+    }
+  }
+  std::string token;
+  while (static_cast<unsigned char>(*p) > 32) {
+    if (*p == '"') {
+      ++p;
+      while (*p != '\0' && *p != '"') {
+        const char* next = step(p);
+        token.append(p, next);
+        p = next;
+      }
+      if (*p == '"') ++p;
+    } else {
+      const char* next = step(p);
+      token.append(p, next);
+      p = next;
+    }
+  }
+  *position = p;
+  return token;
+}
+
+}  // namespace
+
+const char* SingleByteStep(const char* text) {
+  return *text == '\0' ? text : text + 1;
+}
+
+std::string CommandLineArgument(const char* command_line, int index,
+                                CharStep step) {
+  const char* position = command_line;
+  std::string token = TakeToken(&position, step);  // the program name
+  for (int taken = 0; taken < index; ++taken) {
+    if (token.empty()) return token;
+    token = TakeToken(&position, step);
+  }
+  return token;
+}
+
+std::string ArgumentText(int index) { return Os().ArgumentText(index); }
+
+}  // namespace console

@@ -1,0 +1,41 @@
+// Byte-string helpers with ASCII rules, the same in every tool and locale.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace console {
+
+// Without leading and trailing bytes of code 32 or less (blank and every
+// control character); bytes of 128 and above always stay.
+inline std::string_view Trim(std::string_view text) {
+  std::size_t first = 0, last = text.size();
+  while (first < last && static_cast<unsigned char>(text[first]) <= 32) ++first;
+  while (last > first && static_cast<unsigned char>(text[last - 1]) <= 32)
+    --last;
+  return text.substr(first, last - first);
+}
+
+// Only A-Z and a-z change.
+inline std::string ToLowerAscii(std::string_view text) {
+  std::string result(text);
+  for (char& c : result)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+  return result;
+}
+
+inline std::string ToUpperAscii(std::string_view text) {
+  std::string result(text);
+  for (char& c : result)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
+  return result;
+}
+
+// Position of the first occurrence of `what` in `text`, comparing bytes;
+// npos when either is empty or there is none.
+inline std::size_t FindText(std::string_view text, std::string_view what) {
+  if (text.empty() || what.empty()) return std::string_view::npos;
+  return text.find(what);
+}
+
+}  // namespace console

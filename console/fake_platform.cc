@@ -1,0 +1,153 @@
+#include "console/fake_platform.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "console/utf8.h"
+
+namespace console {
+
+void FakePlatform::FailCall(Call call, int nth, std::uint32_t code) {
+  failures_[{static_cast<int>(call), nth}] = code;
+}
+
+std::uint32_t FakePlatform::Count(Call call) {
+  int nth = ++calls_[static_cast<int>(call)];
+  auto failure = failures_.find({static_cast<int>(call), nth});
+  if (failure == failures_.end()) return 0;
+  // A failing call with no code of its own still fails.
+  return failure->second != 0 ? failure->second : 1117;
+}
+
+std::string FakePlatform::Written(Handle handle) const {
+  std::string bytes;
+  for (const Write& write : writes)
+    if (write.handle == handle) bytes += write.bytes;
+  return bytes;
+}
+
+std::vector<std::size_t> FakePlatform::WriteSizes(Handle handle) const {
+  std::vector<std::size_t> sizes;
+  for (const Write& write : writes)
+    if (write.handle == handle) sizes.push_back(write.bytes.size());
+  return sizes;
+}
+
+std::uint32_t FakePlatform::GetStdHandle(StdHandle which, Handle* handle) {
+  if (std::uint32_t code = Count(Call::kGetStdHandle)) return code;
+  *handle = which == StdHandle::kInput    ? kStdInHandle
+            : which == StdHandle::kOutput ? kStdOutHandle
+                                          : kStdErrHandle;
+  return 0;
+}
+
+FileType FakePlatform::GetFileType(Handle handle) {
+  if (Count(Call::kGetFileType) != 0) return FileType::kUnknown;
+  return handle == kStdOutHandle ? stdout_type : FileType::kChar;
+}
+
+std::uint32_t FakePlatform::ReadFile(Handle handle, char* buffer,
+                                     std::uint32_t size,
+                                     std::uint32_t* count) {
+  *count = 0;
+  if (std::uint32_t code = Count(Call::kReadFile)) return code;
+  if (!read_sizes.empty()) {
+    size = std::min(size, read_sizes[next_read_size_++ % read_sizes.size()]);
+  }
+  const std::string* source = nullptr;
+  std::size_t* position = nullptr;
+  if (handle == kStdInHandle) {
+    source = &stdin_bytes;
+    position = &stdin_position_;
+  } else if (auto file = open_files_.find(handle); file != open_files_.end()) {
+    ++reads_of_file[file->second.path];
+    source = &files[file->second.path];
+    position = &file->second.position;
+  } else {
+    return kErrorInvalidHandle;
+  }
+  std::size_t available = source->size() - *position;
+  *count = static_cast<std::uint32_t>(std::min<std::size_t>(size, available));
+  std::copy_n(source->data() + *position, *count, buffer);
+  *position += *count;
+  return 0;
+}
+
+std::uint32_t FakePlatform::WriteFile(Handle handle, const char* data,
+                                      std::uint32_t size) {
+  if (std::uint32_t code = Count(Call::kWriteFile)) return code;
+  writes.push_back({handle, std::string(data, size)});
+  return 0;
+}
+
+std::uint32_t FakePlatform::OpenForReading(const std::string& path,
+                                           Handle* handle) {
+  if (std::uint32_t code = Count(Call::kOpenForReading)) return code;
+  if (files.count(path) == 0) return kErrorFileNotFound;
+  *handle = next_handle_++;
+  open_files_[*handle] = {path, 0};
+  ++open_handles;
+  return 0;
+}
+
+void FakePlatform::CloseHandle(Handle handle) {
+  if (open_files_.erase(handle) != 0) --open_handles;
+}
+
+bool FakePlatform::IsLead(char byte) const {
+  return lead_bytes.find(byte) != std::string::npos;
+}
+
+bool FakePlatform::DecodeChar(const char* bytes, int count,
+                              std::uint16_t* code) {
+  if (invalid_bytes.find(bytes[0]) != std::string::npos) return false;
+  int needed = IsLead(bytes[0]) ? 2 : 1;
+  if (count != needed) return false;
+  *code = static_cast<unsigned char>(bytes[0]);
+  if (needed == 2)
+    *code = static_cast<std::uint16_t>(*code << 8 |
+                                       static_cast<unsigned char>(bytes[1]));
+  return true;
+}
+
+bool FakePlatform::BytesAreCharacters() {
+  return lead_bytes.empty() && invalid_bytes.empty();
+}
+
+const char* FakePlatform::CharNext(const char* text) {
+  if (*text == '\0') return text;
+  if (IsLead(*text) && text[1] != '\0') return text + 2;
+  return text + 1;
+}
+
+std::string FakePlatform::ToUtf8(std::string_view text) {
+  return Utf8FromBytes(text);
+}
+
+void FakePlatform::ExitProcess(int) { std::abort(); }
+
+std::string FakePlatform::ArgumentText(int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= arguments.size())
+    return "";
+  return arguments[static_cast<std::size_t>(index)];
+}
+
+std::vector<FolderEntry> FakePlatform::ListFolder(const std::string& pattern) {
+  auto folder = folders.find(pattern);
+  return folder == folders.end() ? std::vector<FolderEntry>{} : folder->second;
+}
+
+std::string FakePlatform::FindFile(const std::string& path) {
+  return files.count(path) != 0 ? path : "";
+}
+
+int FakePlatform::GetLocaleInfo(int item, int buffer_size, std::string* text) {
+  auto entry = locale.find(item);
+  if (entry == locale.end()) return 0;
+  int length = static_cast<int>(entry->second.size()) + 1;
+  if (length > buffer_size) return 0;
+  *text = entry->second;
+  return length;
+}
+
+}  // namespace console

@@ -1,0 +1,112 @@
+// An in-memory platform for tests: scripted standard input, captured
+// writes, files and folders held in maps, and any call made to fail on
+// demand.
+#pragma once
+
+#include <array>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "console/platform.h"
+
+namespace console {
+
+class FakePlatform final : public Platform {
+ public:
+  enum class Call {
+    kGetStdHandle,
+    kGetFileType,
+    kReadFile,
+    kWriteFile,
+    kOpenForReading,
+    kCount
+  };
+  static constexpr Handle kStdInHandle = 10;
+  static constexpr Handle kStdOutHandle = 11;
+  static constexpr Handle kStdErrHandle = 12;
+
+  struct Write {
+    Handle handle;
+    std::string bytes;
+  };
+
+  // Makes the `nth` call (from 1) of `call` fail with `code`; a failing
+  // type query answers kUnknown.
+  void FailCall(Call call, int nth, std::uint32_t code = 0);
+  int CallCount(Call call) const {
+    return calls_[static_cast<int>(call)];
+  }
+  // All bytes written to `handle`, in order.
+  std::string Written(Handle handle) const;
+  // The sizes of the single writes to `handle`.
+  std::vector<std::size_t> WriteSizes(Handle handle) const;
+
+  // Standard input and output.
+  std::string stdin_bytes;
+  FileType stdout_type = FileType::kPipe;
+  // Largest count each read hands out, taken in turn; empty: no limit.
+  std::vector<std::uint32_t> read_sizes;
+  std::vector<Write> writes;
+
+  // Files by path, and the reads made of each opened file.
+  std::map<std::string, std::string> files;
+  std::map<std::string, int> reads_of_file;
+  int open_handles = 0;
+
+  // Bytes that need a second byte to form a character, and bytes that
+  // never form one; both empty means one byte, one character.
+  std::string lead_bytes;
+  std::string invalid_bytes;
+
+  CodeLocation location{"fake.exe", 0x1A2B};
+  int failures_offered = 0;
+
+  std::vector<std::string> arguments;  // [0] is the executable's path
+  std::map<std::string, std::vector<FolderEntry>> folders;  // by pattern
+  LocalTime local_time;
+  std::map<int, std::string> locale;
+
+  std::uint32_t GetStdHandle(StdHandle which, Handle* handle) override;
+  FileType GetFileType(Handle handle) override;
+  std::uint32_t ReadFile(Handle handle, char* buffer, std::uint32_t size,
+                         std::uint32_t* count) override;
+  std::uint32_t WriteFile(Handle handle, const char* data,
+                          std::uint32_t size) override;
+  std::uint32_t OpenForReading(const std::string& path,
+                               Handle* handle) override;
+  void CloseHandle(Handle handle) override;
+  bool DecodeChar(const char* bytes, int count, std::uint16_t* code) override;
+  bool BytesAreCharacters() override;
+  const char* CharNext(const char* text) override;
+  std::string ToOem(std::string text) override { return text; }
+  std::string ToUtf8(std::string_view text) override;
+  CodeLocation LocateCode(const void*) override { return location; }
+  void OfferUnhandledFailure(std::uint32_t, const void*) override {
+    ++failures_offered;
+  }
+  [[noreturn]] void ExitProcess(int code) override;
+  std::string ArgumentText(int index) override;
+  std::vector<FolderEntry> ListFolder(const std::string& pattern) override;
+  std::string FindFile(const std::string& path) override;
+  LocalTime GetLocalTime() override { return local_time; }
+  int GetLocaleInfo(int item, int buffer_size, std::string* text) override;
+
+ private:
+  struct OpenFile {
+    std::string path;
+    std::size_t position = 0;
+  };
+  // Counts the call; the code it shall fail with, or 0.
+  std::uint32_t Count(Call call);
+  bool IsLead(char byte) const;
+
+  std::array<int, static_cast<int>(Call::kCount)> calls_{};
+  std::map<std::pair<int, int>, std::uint32_t> failures_;
+  std::size_t stdin_position_ = 0;
+  std::size_t next_read_size_ = 0;
+  std::map<Handle, OpenFile> open_files_;
+  Handle next_handle_ = 100;
+};
+
+}  // namespace console

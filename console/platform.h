@@ -1,0 +1,137 @@
+// The one seam between the tools and the operating system.
+//
+// Everything the runtime and the two programs need of the system goes
+// through Platform: standard handles, file reads and writes, character
+// decoding, folder listing, the command line, the clock and the locale.
+// There are three implementations: Win32 (platform_win32.cc), POSIX
+// (platform_posix.cc) and an in-memory fake for tests (fake_platform.h).
+//
+// Failures are reported as Windows error codes on every build, so both
+// builds print the same report for the same fault.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace console {
+
+// A file descriptor on POSIX, a HANDLE on Windows, an index in the fake.
+using Handle = std::intptr_t;
+
+// Windows error codes the runtime names; every other code passes through.
+enum : std::uint32_t {
+  kErrorFileNotFound = 2,
+  kErrorPathNotFound = 3,
+  kErrorTooManyOpenFiles = 4,
+  kErrorAccessDenied = 5,
+  kErrorInvalidHandle = 6,
+  kErrorWriteFault = 29,
+  kErrorReadFault = 30,
+  kErrorSharingViolation = 32,
+  kErrorBrokenPipe = 109,
+  kErrorDiskFull = 112,
+  kErrorFilenameTooLong = 206,
+  kErrorNoData = 232,
+};
+
+enum class StdHandle { kInput, kOutput, kError };
+
+// What GetFileType answers; kUnknown also stands for a handle that cannot
+// be queried.
+enum class FileType { kUnknown = 0, kDisk = 1, kChar = 2, kPipe = 3 };
+
+// Attribute bit of a folder in a folder listing.
+constexpr std::uint32_t kFolderAttribute = 0x10;
+
+struct FolderEntry {
+  std::string name;
+  std::uint32_t attributes = 0;
+};
+
+struct LocalTime {
+  int year = 0, month = 0, day = 0;  // month 1-12, day 1-31
+  int hour = 0, minute = 0, second = 0;
+};
+
+// Where a failing check sits: the module's file name (no folder) and the
+// offset of the code address from the module's start.
+struct CodeLocation {
+  std::string module;
+  std::uintptr_t offset = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Standard handle `which`; 0 or the error code when the system has none.
+  virtual std::uint32_t GetStdHandle(StdHandle which, Handle* handle) = 0;
+  virtual FileType GetFileType(Handle handle) = 0;
+  // Reads up to `size` bytes into `buffer`; *count is 0 at the end of input.
+  // Returns 0 or the error code.
+  virtual std::uint32_t ReadFile(Handle handle, char* buffer,
+                                 std::uint32_t size, std::uint32_t* count) = 0;
+  // Writes all `size` bytes; returns 0 or the error code.
+  virtual std::uint32_t WriteFile(Handle handle, const char* data,
+                                  std::uint32_t size) = 0;
+  // Opens an existing file for reading, letting others read it too.
+  virtual std::uint32_t OpenForReading(const std::string& path,
+                                       Handle* handle) = 0;
+  virtual void CloseHandle(Handle handle) = 0;
+
+  // Decodes `count` bytes as one character of the 8-bit code page; false
+  // when they do not form exactly one character.
+  virtual bool DecodeChar(const char* bytes, int count,
+                          std::uint16_t* code) = 0;
+  // True when every byte is one character of the same code, so the
+  // runtime may skip DecodeChar.
+  virtual bool BytesAreCharacters() = 0;
+  // Steps over one character of the 8-bit code page (a double-byte
+  // character whole). Never steps past the terminating NUL.
+  virtual const char* CharNext(const char* text) = 0;
+  // 8-bit code page text to the console's OEM code page.
+  virtual std::string ToOem(std::string text) = 0;
+  // 8-bit code page text to UTF-8.
+  virtual std::string ToUtf8(std::string_view text) = 0;
+
+  virtual CodeLocation LocateCode(const void* address) = 0;
+  // Offers an unhandled failure to the system's filter. Returns when the
+  // program shall report it itself; otherwise the system ends the process.
+  virtual void OfferUnhandledFailure(std::uint32_t code,
+                                     const void* address) = 0;
+  [[noreturn]] virtual void ExitProcess(int code) = 0;
+
+  // Argument `index` of the program: 0 is the executable's full path, the
+  // others come from the command line; empty when there is no such one.
+  virtual std::string ArgumentText(int index) = 0;
+
+  // Entries matching `pattern` (a folder prefix followed by "*.*"), in the
+  // file system's order; empty when the folder cannot be listed.
+  virtual std::vector<FolderEntry> ListFolder(const std::string& pattern) = 0;
+  // The path of the file at `path` that is not a folder, as found by the
+  // system's own name rules; empty when there is none.
+  virtual std::string FindFile(const std::string& path) = 0;
+
+  virtual LocalTime GetLocalTime() = 0;
+  // Locale item `item` of the thread's locale into a buffer of
+  // `buffer_size` characters: the text and its length plus one, or 0 when
+  // the locale has none or it does not fit.
+  virtual int GetLocaleInfo(int item, int buffer_size, std::string* text) = 0;
+};
+
+// The platform in use; set once by the program's start or by a test.
+Platform& Os();
+void SetPlatform(Platform* platform);
+
+// The real platform of this build, for the programs' main().
+Platform& SystemPlatform(int argc, char** argv);
+
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+}  // namespace console

@@ -1,0 +1,321 @@
+// The platform on POSIX systems.
+//
+// Every errno is turned into the Windows code of the same meaning here, so
+// that the rest of the program, and the reports it prints, are the same on
+// every build. Bytes are characters of their own code: there is no 8-bit
+// code page to decode.
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+#include "console/ascii_text.h"
+#include "console/platform.h"
+#include "console/utf8.h"
+
+namespace console {
+namespace {
+
+std::uint32_t WindowsCode(int error, bool writing) {
+  switch (error) {
+    case ENOENT: return kErrorFileNotFound;
+    case ENOTDIR: return kErrorPathNotFound;
+    case EMFILE:
+    case ENFILE: return kErrorTooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EISDIR: return kErrorAccessDenied;
+    case EBADF: return kErrorInvalidHandle;
+    case ENOSPC: return kErrorDiskFull;
+    case EPIPE: return kErrorNoData;
+    case EIO: return writing ? kErrorWriteFault : kErrorReadFault;
+    case ENAMETOOLONG: return kErrorFilenameTooLong;
+    case ENOMEM: return 8;          // not enough memory
+    case EROFS: return 19;          // write protected
+    case ENXIO:
+    case ENODEV: return 55;         // device does not exist
+    case ECONNRESET: return 64;     // network name no longer available
+    case EINVAL: return 87;         // invalid parameter
+    case EBUSY: return 170;         // resource in use
+    case ETXTBSY: return kErrorSharingViolation;
+    case EFBIG:
+    case EOVERFLOW: return 223;     // file too large
+    case ENOTCONN: return 233;      // no process at the other end of the pipe
+    case EDQUOT: return 1295;       // quota exceeded
+    case ETIMEDOUT: return 1460;    // timeout
+    case ELOOP: return 1921;        // name cannot be resolved
+  }
+  return 1117;  // I/O device error
+}
+
+// Waits until a non-blocking descriptor inherited from elsewhere is ready.
+void WaitReady(int fd, short events) {
+  pollfd entry{fd, events, 0};
+  while (poll(&entry, 1, -1) < 0 && errno == EINTR) {
+  }
+}
+
+std::string AfterLastSlash(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Names of every entry of `folder` in the order readdir gives them, with
+// the folder bit for folders (symbolic links followed).
+template <typename Visit>
+void ForEachEntry(const std::string& folder, Visit visit) {
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return;
+  std::string prefix = folder.back() == '/' ? folder : folder + "/";
+  while (dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    bool folder_bit = entry->d_type == DT_DIR;
+    if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
+      folder_bit = IsFolder(prefix + name);
+    visit(name, folder_bit);
+  }
+  closedir(dir);
+}
+
+// The time separator of a strftime time format: the text between the
+// hour and the minute conversions; empty when the format has no hour.
+std::string TimeSeparator(const std::string& format) {
+  for (std::size_t i = 0; i + 1 < format.size(); ++i) {
+    if (format[i] != '%') continue;
+    std::size_t conversion = i + 1;
+    if (format[conversion] == 'O' || format[conversion] == 'E') ++conversion;
+    if (conversion >= format.size()) break;
+    char letter = format[conversion];
+    if (letter == 'T' || letter == 'R') return ":";
+    if (letter == 'r') {
+      std::string twelve_hour = nl_langinfo(T_FMT_AMPM);
+      if (twelve_hour.find("%r") != std::string::npos) return "";
+      return TimeSeparator(twelve_hour);
+    }
+    if (letter == 'H' || letter == 'I' || letter == 'k' || letter == 'l') {
+      std::size_t next = format.find('%', conversion + 1);
+      if (next == std::string::npos) return "";
+      return format.substr(conversion + 1, next - conversion - 1);
+    }
+    i = conversion;
+  }
+  return "";
+}
+
+class PosixPlatform final : public Platform {
+ public:
+  PosixPlatform(int argc, char** argv) : argc_(argc), argv_(argv) {
+    // A reader that has gone must show as a failed write, not kill us.
+    signal(SIGPIPE, SIG_IGN);
+    setlocale(LC_TIME, "");
+  }
+
+  std::uint32_t GetStdHandle(StdHandle which, Handle* handle) override {
+    *handle = which == StdHandle::kInput    ? STDIN_FILENO
+              : which == StdHandle::kOutput ? STDOUT_FILENO
+                                            : STDERR_FILENO;
+    return 0;
+  }
+
+  FileType GetFileType(Handle handle) override {
+    struct stat info;
+    if (fstat(static_cast<int>(handle), &info) != 0) return FileType::kUnknown;
+    if (S_ISCHR(info.st_mode)) return FileType::kChar;
+    if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) return FileType::kPipe;
+    return FileType::kDisk;
+  }
+
+  std::uint32_t ReadFile(Handle handle, char* buffer, std::uint32_t size,
+                         std::uint32_t* count) override {
+    *count = 0;
+    int fd = static_cast<int>(handle);
+    for (;;) {
+      ssize_t got = read(fd, buffer, size);
+      if (got >= 0) {
+        *count = static_cast<std::uint32_t>(got);
+        return 0;
+      }
+      if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        WaitReady(fd, POLLIN);
+      } else if (errno != EINTR) {
+        return WindowsCode(errno, false);
+      }
+    }
+  }
+
+  std::uint32_t WriteFile(Handle handle, const char* data,
+                          std::uint32_t size) override {
+    int fd = static_cast<int>(handle);
+    while (size > 0) {
+      ssize_t put = write(fd, data, size);
+      if (put >= 0) {
+        data += put;
+        size -= static_cast<std::uint32_t>(put);
+      } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        WaitReady(fd, POLLOUT);
+      } else if (errno != EINTR) {
+        return WindowsCode(errno, true);
+      }
+    }
+    return 0;
+  }
+
+  std::uint32_t OpenForReading(const std::string& path,
+                               Handle* handle) override {
+    for (;;) {
+      int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+      if (fd >= 0) {
+        *handle = fd;
+        return 0;
+      }
+      if (errno != EINTR) return WindowsCode(errno, false);
+    }
+  }
+
+  void CloseHandle(Handle handle) override { close(static_cast<int>(handle)); }
+
+  bool DecodeChar(const char* bytes, int count, std::uint16_t* code) override {
+    *code = static_cast<unsigned char>(bytes[0]);
+    return count == 1;
+  }
+  bool BytesAreCharacters() override { return true; }
+  const char* CharNext(const char* text) override {
+    return *text == '\0' ? text : text + 1;
+  }
+  std::string ToOem(std::string text) override { return text; }
+  std::string ToUtf8(std::string_view text) override {
+    return Utf8FromBytes(text);
+  }
+
+  CodeLocation LocateCode(const void* address) override {
+    CodeLocation where;
+    where.module = AfterLastSlash(ArgumentText(0));
+    Dl_info info;
+    std::uintptr_t base = 0;
+    if (dladdr(address, &info) != 0) {
+      base = reinterpret_cast<std::uintptr_t>(info.dli_fbase);
+    }
+    where.offset = reinterpret_cast<std::uintptr_t>(address) - base;
+    return where;
+  }
+
+  void OfferUnhandledFailure(std::uint32_t, const void*) override {}
+
+  [[noreturn]] void ExitProcess(int code) override { std::exit(code); }
+
+  std::string ArgumentText(int index) override {
+    if (index == 0) {
+      char path[4096];
+      ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+      if (length > 0 && static_cast<std::size_t>(length) < sizeof path)
+        return std::string(path, static_cast<std::size_t>(length));
+    }
+    if (index < 0 || index >= argc_ || argv_[index] == nullptr) return "";
+    return argv_[index];
+  }
+
+  // The pattern is a folder, up to its last "/", and a name prefix before
+  // the final "*.*".
+  std::vector<FolderEntry> ListFolder(const std::string& pattern) override {
+    std::size_t slash = pattern.rfind('/');
+    std::string folder =
+        slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
+    std::string prefix =
+        slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+    if (prefix.size() >= 3 && prefix.compare(prefix.size() - 3, 3, "*.*") == 0)
+      prefix.resize(prefix.size() - 3);
+    std::vector<FolderEntry> entries;
+    ForEachEntry(folder, [&](const std::string& name, bool folder_bit) {
+      if (name.compare(0, prefix.size(), prefix) != 0) return;
+      entries.push_back({name, folder_bit ? kFolderAttribute : 0});
+    });
+    return entries;
+  }
+
+  // POSIX names compare by case, Windows names do not: when the exact name
+  // is missing, a name that differs only in ASCII case is taken instead.
+  std::string FindFile(const std::string& path) override {
+    if (IsRegularFile(path)) return path;
+    std::size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    std::string wanted = ToLowerAscii(AfterLastSlash(path));
+    std::string found;
+    ForEachEntry(folder.empty() ? "/" : folder,
+                 [&](const std::string& name, bool folder_bit) {
+      if (folder_bit || ToLowerAscii(name) != wanted) return;
+      if (!found.empty() && name >= found) return;
+      std::string candidate = path.substr(0, slash + 1) + name;
+      if (IsRegularFile(candidate)) found = name;
+    });
+    return found.empty() ? "" : path.substr(0, slash + 1) + found;
+  }
+
+  LocalTime GetLocalTime() override {
+    time_t now = time(nullptr);
+    struct tm parts {};
+    localtime_r(&now, &parts);
+    LocalTime result;
+    result.year = parts.tm_year + 1900;
+    result.month = parts.tm_mon + 1;
+    result.day = parts.tm_mday;
+    result.hour = parts.tm_hour;
+    result.minute = parts.tm_min;
+    result.second = parts.tm_sec;
+    return result;
+  }
+
+  // Items 30 (time separator), 49-55 (abbreviated days, Monday first) and
+  // 56-67 (month names) come from the LC_TIME locale.
+  int GetLocaleInfo(int item, int buffer_size, std::string* text) override {
+    static const nl_item kDays[] = {ABDAY_2, ABDAY_3, ABDAY_4, ABDAY_5,
+                                    ABDAY_6, ABDAY_7, ABDAY_1};
+    static const nl_item kMonths[] = {MON_1, MON_2, MON_3,  MON_4,
+                                      MON_5, MON_6, MON_7,  MON_8,
+                                      MON_9, MON_10, MON_11, MON_12};
+    std::string value;
+    if (item == 30) {
+      value = TimeSeparator(nl_langinfo(T_FMT));
+    } else if (item >= 49 && item <= 55) {
+      value = nl_langinfo(kDays[item - 49]);
+    } else if (item >= 56 && item <= 67) {
+      value = nl_langinfo(kMonths[item - 56]);
+    }
+    if (value.empty() || static_cast<int>(value.size()) + 1 > buffer_size)
+      return 0;
+    *text = value;
+    return static_cast<int>(value.size()) + 1;
+  }
+
+ private:
+  int argc_;
+  char** argv_;
+};
+
+}  // namespace
+
+Platform& SystemPlatform(int argc, char** argv) {
+  static PosixPlatform platform(argc, argv);
+  return platform;
+}
+
+}  // namespace console

@@ -1,0 +1,77 @@
+// Buffered byte streams of text: standard input, standard output and text
+// files opened for reading, each with one 128-byte buffer.
+//
+// No operation here throws or returns an error: a failure stores its code
+// in the pending I/O status (io_status.h) and the operation goes on as if
+// the input had ended or the output had been written. The caller's
+// IoCheck at the end of the statement turns the code into the failure.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "console/platform.h"
+
+namespace console {
+
+constexpr std::uint32_t kStreamBufferSize = 128;
+
+// Every stream of this system writes CR LF as its line end and takes the
+// byte 26 (Ctrl-Z) for the end of input; streams copy this default.
+constexpr bool kCrLfStyleDefault = true;
+
+enum class StreamMode { kClosed, kReading, kWriting };
+enum class StreamRole { kFile, kStdIn, kStdOut };
+
+struct TextStream {
+  explicit TextStream(StreamRole role = StreamRole::kFile) : role(role) {}
+  TextStream(const TextStream&) = delete;
+  TextStream& operator=(const TextStream&) = delete;
+  // A file stream still open when a failure unwinds past it closes its
+  // handle here.
+  ~TextStream();
+
+  StreamRole role;
+  Handle handle = 0;
+  StreamMode mode = StreamMode::kClosed;
+  bool crlf_style = kCrLfStyleDefault;
+  bool flush_at_statement_end = false;  // console output: each statement
+  bool close_handle = false;            // files only, never standard handles
+  bool input_ended = false;  // the 26 in the buffer marks the end for good
+  std::uint32_t position = 0;  // next byte to read or write
+  std::uint32_t end = 0;       // valid bytes when reading
+  std::string name;            // empty for the standard streams
+  char buffer[kStreamBufferSize] = {};
+};
+
+// The process-wide standard streams; each opens itself on first use.
+TextStream& StdIn();
+TextStream& StdOut();
+// Puts both standard streams back to closed and empty, for tests.
+void ResetStandardStreams();
+
+// Write side. A full buffer goes out at once, so output leaves in 128-byte
+// blocks; EndStatement also sends it when the output is a console.
+void WriteText(TextStream& stream, std::string_view text);
+void WriteLineEnd(TextStream& stream);  // CR LF, then EndStatement
+void EndStatement(TextStream& stream);
+void FlushStream(TextStream& stream);  // whatever the kind of device
+
+// Read side.
+// The rest of the current line without its line end, of any length; a CR
+// inside the line is dropped and a 26 ends it.
+std::string ReadLineText(TextStream& stream);
+// Moves past the next LF, or to the end of input.
+void SkipLine(TextStream& stream);
+// Opens an existing file for reading; others may read it meanwhile.
+void OpenForReading(TextStream& stream, const std::string& name);
+// True when no byte is left or the next byte is 26.
+bool AtEndOfFile(TextStream& stream);
+// The next character of the 8-bit code page as a 16-bit code; 26 at the
+// end of input, 0 with code 106 when seven bytes give no character.
+std::uint16_t ReadCharCode(TextStream& stream);
+// Writes out what a writing stream holds, closes a file's handle.
+void CloseStream(TextStream& stream);
+
+}  // namespace console
