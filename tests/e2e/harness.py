@@ -1,0 +1,123 @@
+"""Runs a built program the way a user's shell would and captures all of it.
+
+Standard input comes from bytes (through a file or a pipe), from nothing
+(closed); standard output goes to a file, a pipe, /dev/full, a pipe whose
+reader has gone, or nowhere (closed). Under --runner the program is started
+through that command (Wine for the Windows build).
+"""
+import argparse
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import unittest
+
+BINARY = None
+RUNNER = []
+TIMEOUT = 120
+
+
+def parse_arguments():
+    global BINARY, RUNNER
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--binary", required=True)
+    parser.add_argument("--runner", default="")
+    args, rest = parser.parse_known_args()
+    BINARY = os.path.abspath(args.binary)
+    RUNNER = args.runner.split(";") if args.runner else []
+    return [sys.argv[0]] + rest
+
+
+def on_windows():
+    return bool(RUNNER)
+
+
+def module_name():
+    return os.path.basename(BINARY)
+
+
+class Result:
+    def __init__(self, stdout, stderr, code):
+        self.stdout, self.stderr, self.code = stdout, stderr, code
+
+
+def run(args=(), stdin=b"", stdin_kind="file", stdout_kind="file", cwd=None,
+        env=None, binary=None):
+    """stdin_kind: file, pipe, closed; stdout_kind: file, pipe, full,
+    closed, gone (a pipe whose reader has closed)."""
+    command = RUNNER + [binary or BINARY] + list(args)
+    closing = []
+    with tempfile.TemporaryDirectory() as scratch:
+        out_path = os.path.join(scratch, "out")
+        in_file = out_file = None
+        popen_in = popen_out = None
+        if stdin_kind == "file":
+            with open(os.path.join(scratch, "in"), "wb") as f:
+                f.write(stdin)
+            in_file = open(os.path.join(scratch, "in"), "rb")
+            popen_in = in_file
+        elif stdin_kind == "pipe":
+            popen_in = subprocess.PIPE
+        else:
+            popen_in = subprocess.DEVNULL
+            closing.append(0)
+        read_end = None
+        if stdout_kind == "file":
+            out_file = open(out_path, "wb")
+            popen_out = out_file
+        elif stdout_kind == "pipe":
+            popen_out = subprocess.PIPE
+        elif stdout_kind == "full":
+            out_file = open("/dev/full", "wb")
+            popen_out = out_file
+        elif stdout_kind == "gone":
+            read_end, write_end = os.pipe()
+            os.close(read_end)
+            popen_out = write_end
+        else:
+            popen_out = subprocess.DEVNULL
+            closing.append(1)
+
+        def close_fds():
+            for fd in closing:
+                os.close(fd)
+
+        process = subprocess.Popen(
+            command, stdin=popen_in, stdout=popen_out, stderr=subprocess.PIPE,
+            cwd=cwd, env=env, preexec_fn=close_fds if closing else None)
+        if stdout_kind == "gone":
+            os.close(popen_out)
+        try:
+            out, err = process.communicate(
+                stdin if stdin_kind == "pipe" else None, timeout=TIMEOUT)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.communicate()
+            raise AssertionError("timed out: %r" % (command,))
+        for f in (in_file, out_file):
+            if f:
+                f.close()
+        if stdout_kind == "file":
+            with open(out_path, "rb") as f:
+                out = f.read()
+        return Result(out or b"", err, process.returncode)
+
+
+def report(message, module=None):
+    """The failure report for `message`, with the location as a pattern."""
+    module = re.escape((module or module_name()).encode())
+    return (rb"Exception EInOutError in module " + module +
+            rb" at [0-9A-F]{8,}\.\r\n" + re.escape(message.encode()) +
+            rb"\r\n\r\n")
+
+
+class Case(unittest.TestCase):
+    def assertReport(self, result, message, module=None):
+        self.assertEqual(result.code, 1, result.stderr)
+        self.assertRegex(result.stderr, b"^" + report(message, module) + b"$")
+
+
+def main():
+    argv = parse_arguments()
+    unittest.main(argv=argv, verbosity=2)

@@ -1,0 +1,34 @@
+// Test fixture: a fresh fake platform, closed standard streams and no
+// pending I/O status for every test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "console/fake_platform.h"
+#include "console/io_status.h"
+#include "console/text_stream.h"
+
+class FakeConsoleTest : public ::testing::Test {
+ protected:
+  FakeConsoleTest() {
+    console::SetPlatform(&os_);
+    console::ResetStandardStreams();
+    console::SetIoStatus(0);
+  }
+  ~FakeConsoleTest() override {
+    console::ResetStandardStreams();
+    console::SetIoStatus(0);
+  }
+
+  std::string StdOutBytes() const {
+    return os_.Written(console::FakePlatform::kStdOutHandle);
+  }
+  std::vector<std::size_t> StdOutWrites() const {
+    return os_.WriteSizes(console::FakePlatform::kStdOutHandle);
+  }
+  std::string StdErrBytes() const {
+    return os_.Written(console::FakePlatform::kStdErrHandle);
+  }
+
+  console::FakePlatform os_;
+};

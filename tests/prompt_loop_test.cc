@@ -1,0 +1,62 @@
+#include "pnpsum/prompt_loop.h"
+
+#include "console/program.h"
+#include "tests/fake_console.h"
+
+namespace {
+
+TEST(DeviceId, WorkedExamples) {
+  struct Case {
+    std::string manufacturer, model, id;
+  };
+  const Case cases[] = {
+      {"Acme", "Laser 200", "AcmeLaser_20021C1"},
+      {" Acme Corp ", "Laser Printer 2000 Series", "Acme_CorpLaser_Print19DB"},
+      {"Acme", "Laser Printer 20", "AcmeLaser_Printer_208226"},
+      {"Acme", "Laser Printer 2000", "AcmeLaser_Printer_20158E"},
+      {"Acme", "Laser Printer 20000", "AcmeLaser_Printer_207095"},
+      {"", "X1", "X114FA"},
+      {"Acme", "", "Acme9908"},
+      {"", "", ""},
+      {"  \t", " \x01 ", ""},
+      {"A\tB", "\xe9", "A\tB\xe9"},  // tab and high bytes stay in the stem
+  };
+  for (const Case& c : cases) {
+    std::string id = pnpsum::DeviceId(c.manufacturer, c.model);
+    if (c.id.size() < 5) {
+      EXPECT_EQ(id.substr(0, c.id.size()), c.id);
+    } else {
+      EXPECT_EQ(id, c.id) << c.manufacturer << "|" << c.model;
+    }
+  }
+  // A blank that ends up 20th becomes an underscore at the end of the stem.
+  EXPECT_EQ(pnpsum::DeviceId("Eighteen character", "s x").substr(0, 20),
+            "Eighteen_characters_");
+}
+
+class PromptLoopTest : public FakeConsoleTest {};
+
+TEST_F(PromptLoopTest, RedirectedDialogue) {
+  os_.stdin_bytes = "Acme\r\nLaser 200\r\n";
+  EXPECT_EQ(console::RunMainBlock(pnpsum::PromptLoop), 0);
+  EXPECT_EQ(StdOutBytes(), "MFG: MDL: CID: AcmeLaser_20021C1\r\nMFG: MDL: ");
+  EXPECT_EQ(StdOutWrites().size(), 1u);  // a pipe gets it all at the end
+}
+
+TEST_F(PromptLoopTest, ConsoleShowsEachPromptAtOnce) {
+  os_.stdout_type = console::FileType::kChar;
+  os_.stdin_bytes = "Acme\nLaser 200\n\n\n";
+  EXPECT_EQ(console::RunMainBlock(pnpsum::PromptLoop), 0);
+  EXPECT_EQ(StdOutWrites(), (std::vector<std::size_t>{5, 5, 24, 5, 5}));
+}
+
+TEST_F(PromptLoopTest, LongAnswersAreReadWhole) {
+  std::string model(300, 'M');
+  os_.stdin_bytes = "A\n" + model + "\n";
+  EXPECT_EQ(console::RunMainBlock(pnpsum::PromptLoop), 0);
+  EXPECT_EQ(StdOutBytes(), "MFG: MDL: CID: A" + std::string(19, 'M') +
+                               pnpsum::DeviceId("A", model).substr(20) +
+                               "\r\nMFG: MDL: ");
+}
+
+}  // namespace

@@ -1,0 +1,246 @@
+#include "console/text_stream.h"
+
+#include <string>
+#include <vector>
+
+#include "tests/fake_console.h"
+
+using console::FakePlatform;
+using console::FileType;
+using console::IoStatus;
+using console::StdIn;
+using console::StdOut;
+
+namespace {
+
+using Call = FakePlatform::Call;
+using Sizes = std::vector<std::size_t>;
+
+class WriteTest : public FakeConsoleTest {};
+
+TEST_F(WriteTest, FileOutputLeavesInFullBlocks) {
+  os_.stdout_type = FileType::kDisk;
+  std::string line(50, 'x');
+  for (int i = 0; i < 6; ++i) {
+    console::WriteText(StdOut(), line);
+    console::WriteLineEnd(StdOut());
+  }
+  EXPECT_EQ(StdOutWrites(), (Sizes{128, 128}));
+  console::CloseStream(StdOut());
+  EXPECT_EQ(StdOutWrites(), (Sizes{128, 128, 6 * 52 - 256}));
+  EXPECT_EQ(IoStatus(), 0u);
+}
+
+TEST_F(WriteTest, ExactlyTheFreeRoomGoesOutAtOnce) {
+  console::WriteText(StdOut(), std::string(100, 'a'));
+  EXPECT_TRUE(StdOutWrites().empty());
+  console::WriteText(StdOut(), std::string(28, 'b'));
+  EXPECT_EQ(StdOutWrites(), (Sizes{128}));
+  console::WriteText(StdOut(), std::string(300, 'c'));
+  EXPECT_EQ(StdOutWrites(), (Sizes{128, 128, 128}));
+  EXPECT_EQ(StdOut().position, 44u);
+}
+
+TEST_F(WriteTest, StatementEndFlushesOnlyAConsole) {
+  struct Case {
+    FileType type;
+    Sizes writes;
+  };
+  for (const Case& c : {Case{FileType::kChar, {5, 7}},
+                        Case{FileType::kPipe, {}},
+                        Case{FileType::kDisk, {}}}) {
+    FakePlatform os;
+    console::SetPlatform(&os);
+    console::ResetStandardStreams();
+    os.stdout_type = c.type;
+    console::WriteText(StdOut(), "MFG: ");
+    console::EndStatement(StdOut());
+    console::WriteText(StdOut(), "CID: ");
+    console::WriteLineEnd(StdOut());
+    EXPECT_EQ(os.WriteSizes(FakePlatform::kStdOutHandle), c.writes)
+        << static_cast<int>(c.type);
+    console::ResetStandardStreams();
+  }
+  console::SetPlatform(&os_);
+}
+
+TEST_F(WriteTest, UnknownFileTypeFailsTheFirstWriteWith105) {
+  os_.FailCall(Call::kGetFileType, 1);
+  console::WriteText(StdOut(), "MFG: ");
+  EXPECT_EQ(IoStatus(), 105u);
+  EXPECT_EQ(StdOut().mode, console::StreamMode::kClosed);
+  EXPECT_TRUE(os_.writes.empty());
+}
+
+TEST_F(WriteTest, FailedWriteOutDropsTheRestAndKeepsTheNewestCode) {
+  os_.FailCall(Call::kWriteFile, 1, 112);
+  os_.FailCall(Call::kWriteFile, 2, 232);
+  console::WriteText(StdOut(), std::string(300, 'x'));
+  EXPECT_EQ(IoStatus(), 112u);
+  EXPECT_EQ(StdOut().position, 0u);  // the 172 bytes after the block are gone
+  console::WriteText(StdOut(), std::string(128, 'y'));
+  console::WriteLineEnd(StdOut());
+  EXPECT_EQ(IoStatus(), 232u);
+  EXPECT_EQ(StdOut().position, 2u);
+  EXPECT_THROW(console::IoCheck(), console::IoFailure);
+  EXPECT_EQ(IoStatus(), 0u);
+}
+
+TEST_F(WriteTest, StdHandleFailureKeepsTheStreamClosed) {
+  os_.FailCall(Call::kGetStdHandle, 1, 6);
+  console::WriteText(StdOut(), "x");
+  EXPECT_EQ(IoStatus(), 105u);
+  console::SetIoStatus(0);
+  console::WriteText(StdOut(), "y");  // the next write opens it afresh
+  EXPECT_EQ(IoStatus(), 0u);
+}
+
+class ReadTest : public FakeConsoleTest {
+ protected:
+  std::vector<std::string> ReadLines(int count) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < count; ++i) {
+      lines.push_back(console::ReadLineText(StdIn()));
+      console::SkipLine(StdIn());
+    }
+    return lines;
+  }
+};
+
+TEST_F(ReadTest, LineEnds) {
+  struct Case {
+    std::string input;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {"abc\r\ndef\r\n", {"abc", "def", ""}},
+      {"abc\ndef\n", {"abc", "def", ""}},
+      {"a\rb\n", {"ab", "", ""}},
+      {"last line without end", {"last line without end", "", ""}},
+      {"\n\nx", {"", "", "x"}},
+      {std::string("n\0ul\n", 5), {std::string("n\0ul", 4), "", ""}},
+  };
+  for (const Case& c : cases) {
+    for (std::uint32_t refill : {128u, 1u, 3u}) {
+      FakePlatform os;
+      console::SetPlatform(&os);
+      console::ResetStandardStreams();
+      os.stdin_bytes = c.input;
+      os.read_sizes = {refill};
+      EXPECT_EQ(ReadLines(3), c.lines) << c.input << " refill " << refill;
+      EXPECT_EQ(IoStatus(), 0u);
+    }
+  }
+  console::ResetStandardStreams();
+  console::SetPlatform(&os_);
+}
+
+TEST_F(ReadTest, CtrlZEndsTheLineAndSkipLineDropsTheRest) {
+  os_.stdin_bytes = "ab\x1a" "cd\nef\n";
+  EXPECT_EQ(ReadLines(3), (std::vector<std::string>{"ab", "ef", ""}));
+}
+
+// A console hands over one typed line per read: Ctrl-Z typed at the start
+// of a line ends the answer in progress and the next one, as at the end of
+// input, and reading goes on after it.
+TEST_F(ReadTest, CtrlZAtTheStartOfARead) {
+  os_.stdin_bytes = "\x1a\r\nnext\r\n";
+  os_.read_sizes = {3, 128};
+  EXPECT_EQ(ReadLines(3), (std::vector<std::string>{"", "", "next"}));
+}
+
+TEST_F(ReadTest, LongLinesAreReadWhole) {
+  for (std::size_t length : {254u, 255u, 256u, 300u, 1000u}) {
+    FakePlatform os;
+    console::SetPlatform(&os);
+    console::ResetStandardStreams();
+    std::string line;
+    for (std::size_t i = 0; i < length; ++i) line += static_cast<char>('a' + i % 26);
+    os.stdin_bytes = line + "\r\nnext\r\n";
+    EXPECT_EQ(ReadLines(2), (std::vector<std::string>{line, "next"}));
+  }
+  console::ResetStandardStreams();
+  console::SetPlatform(&os_);
+}
+
+TEST_F(ReadTest, EndOfInputIsPermanent) {
+  os_.stdin_bytes = "one";
+  EXPECT_EQ(ReadLines(4), (std::vector<std::string>{"one", "", "", ""}));
+  EXPECT_EQ(console::ReadCharCode(StdIn()), 26);
+  EXPECT_TRUE(console::AtEndOfFile(StdIn()));
+  // One read gave the text, one more found the end; none after that.
+  EXPECT_EQ(os_.CallCount(Call::kReadFile), 2);
+}
+
+TEST_F(ReadTest, BrokenPipeIsTheEndNotAFailure) {
+  os_.stdin_bytes = "ignored";
+  os_.FailCall(Call::kReadFile, 1, 109);
+  EXPECT_EQ(ReadLines(1), (std::vector<std::string>{""}));
+  EXPECT_EQ(IoStatus(), 0u);
+}
+
+TEST_F(ReadTest, FailedReadEndsInputAndKeepsTheCode) {
+  os_.FailCall(Call::kReadFile, 1, 6);
+  EXPECT_EQ(ReadLines(1), (std::vector<std::string>{""}));
+  EXPECT_EQ(IoStatus(), 6u);
+}
+
+TEST_F(ReadTest, UnopenableStdInGives104) {
+  os_.FailCall(Call::kGetStdHandle, 1, 6);
+  EXPECT_EQ(console::ReadLineText(StdIn()), "");
+  EXPECT_EQ(IoStatus(), 104u);
+}
+
+TEST_F(ReadTest, CharactersAndTheEndTest) {
+  os_.stdin_bytes = std::string("A\r\n\0\xe9\x1a" "B", 7);
+  std::vector<int> codes;
+  while (!console::AtEndOfFile(StdIn())) codes.push_back(console::ReadCharCode(StdIn()));
+  EXPECT_EQ(codes, (std::vector<int>{'A', 13, 10, 0, 0xE9}));
+  EXPECT_EQ(console::ReadCharCode(StdIn()), 26);  // the 26 stays
+  EXPECT_EQ(IoStatus(), 0u);
+}
+
+TEST_F(ReadTest, MultiByteCharactersAndUndecodableBytes) {
+  os_.lead_bytes = "\x81";
+  os_.invalid_bytes = "\xff";
+  os_.stdin_bytes = "a\x81" "bc\xff";
+  EXPECT_EQ(console::ReadCharCode(StdIn()), 'a');
+  EXPECT_EQ(console::ReadCharCode(StdIn()), 0x8162);
+  EXPECT_EQ(console::ReadCharCode(StdIn()), 'c');
+  EXPECT_EQ(IoStatus(), 0u);
+  EXPECT_EQ(console::ReadCharCode(StdIn()), 0);
+  EXPECT_EQ(IoStatus(), 106u);
+}
+
+class FileTest : public FakeConsoleTest {};
+
+TEST_F(FileTest, OpenReadClose) {
+  os_.files["a.inf"] = "xy";
+  console::TextStream file;
+  console::OpenForReading(file, "a.inf");
+  EXPECT_EQ(IoStatus(), 0u);
+  EXPECT_EQ(os_.open_handles, 1);
+  std::string read;
+  while (!console::AtEndOfFile(file)) read += static_cast<char>(console::ReadCharCode(file));
+  console::CloseStream(file);
+  EXPECT_EQ(read, "xy");
+  EXPECT_EQ(os_.open_handles, 0);
+}
+
+TEST_F(FileTest, FailedOpenStoresTheSystemCode) {
+  console::TextStream file;
+  console::OpenForReading(file, "missing.inf");
+  EXPECT_EQ(IoStatus(), 2u);
+  EXPECT_EQ(file.mode, console::StreamMode::kClosed);
+}
+
+TEST_F(FileTest, UnwindingClosesAnOpenFile) {
+  os_.files["a.inf"] = "x";
+  {
+    console::TextStream file;
+    console::OpenForReading(file, "a.inf");
+  }
+  EXPECT_EQ(os_.open_handles, 0);
+}
+
+}  // namespace
