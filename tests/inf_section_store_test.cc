@@ -1,0 +1,154 @@
+#include "infsurvey/inf_section_store.h"
+
+#include <gtest/gtest.h>
+
+using namespace infsurvey;
+
+namespace {
+
+const InfLineList kWorkedExample = {
+    "[Version]",
+    "Class = Printer",
+    "Provider=%Acme%",
+    "[Manufacturer]",
+    "%Acme% = Acme,NTx86,NTamd64",
+    "[Acme.NTx86]",
+    "\"Acme LaserPro 500\"   = LP500.GPD, USBPRINT\\AcmeLaserPro500",
+    "\"Acme LaserPro 500 PS\" =LP500PS.PPD,USBPRINT\\AcmeLaserPro500PS",
+    "[Strings]",
+    "Acme = \"Acme Imaging\"",
+};
+
+EntryList Entries(InfSectionStore& store, std::string_view section) {
+  EntryList list = {"left over"};
+  ReadSectionEntries(store, section, &list);
+  return list;
+}
+
+TEST(InfSectionStore, WorkedExample) {
+  InfSectionStore store;
+  LoadLines(store, kWorkedExample);
+  ASSERT_EQ(store.sections.size(), 4u);
+  EXPECT_EQ(store.sections[0].name, "Version");
+  EXPECT_EQ(store.sections[0].entries, (EntryList{"Class=Printer", "Provider=%Acme%"}));
+  EXPECT_EQ(store.sections[1].entries, (EntryList{"%Acme%=Acme,NTx86,NTamd64"}));
+  EXPECT_EQ(store.sections[2].name, "Acme.NTx86");
+  EXPECT_EQ(store.sections[3].entries, (EntryList{"Acme=\"Acme Imaging\""}));
+
+  EXPECT_EQ(ReadValue(store, "Version", "Class", "notaprinter"), "Printer");
+  EXPECT_EQ(ReadValue(store, "VERSION", "class", "notaprinter"), "Printer");
+  EXPECT_EQ(ReadValue(store, "Version", "DriverVer", "notaprinter"), "notaprinter");
+  EXPECT_EQ(ReadValue(store, "Strings", "Acme", ""), "\"Acme Imaging\"");
+
+  EntryList manufacturers = Entries(store, "Manufacturer");
+  ASSERT_EQ(manufacturers.size(), 1u);
+  EXPECT_EQ(EntryName(manufacturers, 0), "%Acme%");
+  EXPECT_EQ(EntryValue(manufacturers, 0), "Acme,NTx86,NTamd64");
+
+  EntryList models = Entries(store, "acme.ntx86");
+  ASSERT_EQ(models.size(), 2u);
+  EXPECT_EQ(EntryName(models, 0), "\"Acme LaserPro 500\"");
+  EXPECT_EQ(EntryName(models, 1), "\"Acme LaserPro 500 PS\"");
+  EXPECT_EQ(EntryValue(models, 0), "LP500.GPD, USBPRINT\\AcmeLaserPro500");
+  EXPECT_EQ(EntryValue(models, 1), "LP500PS.PPD,USBPRINT\\AcmeLaserPro500PS");
+  EXPECT_TRUE(Entries(store, "Acme.NTamd64").empty());
+}
+
+TEST(LookupHash, RotatesAndCombines) {
+  EXPECT_EQ(LookupHash("CLASS"), 21775u);
+  EXPECT_EQ(LookupHash("CLASS") % 256, 15u);
+  EXPECT_EQ(LookupHash(""), 0u);
+  // 17 bytes rotate the first one all the way round: bits are never lost.
+  EXPECT_EQ(LookupHash(std::string(1, '\x01') + std::string(16, '\0')), 1u);
+}
+
+struct ValueCase {
+  const char* name;
+  InfLineList lines;
+  std::string section, key, value;
+};
+
+TEST(InfSectionStore, ReadValueRules) {
+  const ValueCase cases[] = {
+      {"duplicate section: last wins",
+       {"[Version]", "Class=Printer", "[Version]", "DriverVer=1.0"},
+       "Version", "Class", "default"},
+      {"duplicate differing in case",
+       {"[Version]", "Class=Printer", "[VERSION]", "Class=Modem"},
+       "version", "class", "Modem"},
+      {"duplicate key: last wins",
+       {"[Version]", "Class=Modem", "Class=Printer"}, "Version", "Class", "Printer"},
+      {"key case", {"[Version]", "CLASS=Printer"}, "Version", "Class", "Printer"},
+      {"blanks around =", {"[ Version ]", "Class   =   Printer"}, "Version",
+       "Class", "Printer"},
+      {"blanks inside a name", {"[Acme Models]", "a b = c d"}, "Acme Models",
+       "a b", "c d"},
+      {"query not trimmed", {"[Version]", "Class=Printer"}, " Version", "Class",
+       "default"},
+      {"no prefix match", {"[Version]", "Class=Printer"}, "Vers", "Class", "default"},
+      {"empty value", {"[Version]", "Class="}, "Version", "Class", ""},
+      {"empty name", {"[s]", "=Printer"}, "s", "", "Printer"},
+      {"= in the value", {"[s]", "Key = a = b"}, "s", "Key", "a = b"},
+      {"= in a quoted name", {"[s]", "\"a=b\" = c"}, "s", "\"a", "b\" = c"},
+      {"trailing comment stays", {"[Version]", "Class=Printer ; note"},
+       "Version", "Class", "Printer ; note"},
+      {"header with a comment is no header",
+       {"[Version] ; note", "Class=Printer"}, "Version", "Class", "default"},
+      {"such a line joins the section before",
+       {"[a]", "[Version] ; note", "Class=Printer"}, "a", "Class", "Printer"},
+      {"empty section name", {"[]", "k=v"}, "", "k", "v"},
+      {"= in a header", {"[a=b]", "k=v"}, "a=b", "k", "v"},
+      {"lone brackets are lines", {"[s]", "[", "]", "[Version", "k=v"}, "s", "k", "v"},
+      {"lines before the first header", {"k=v", "[s]"}, "s", "k", "default"},
+      {"comment lines anywhere", {"[s]", "  ;k=v"}, "s", ";k", "default"},
+      {"plain entries have no key", {"[s]", "LP500Install"}, "s", "LP500Install",
+       "default"},
+      {"no header at all", {"Class=Printer"}, "", "Class", "default"},
+  };
+  for (const ValueCase& c : cases) {
+    InfSectionStore store;
+    LoadLines(store, c.lines);
+    EXPECT_EQ(ReadValue(store, c.section, c.key, "default"), c.value) << c.name;
+  }
+}
+
+TEST(InfSectionStore, SectionEntriesKeepBothFormsInOrder) {
+  InfSectionStore store;
+  LoadLines(store, {"[Version]", "Class=Modem", "[s]", "LP500Install", "b = 2",
+                    "b=2", "[Version]", "DriverVer=1.0", "[empty]"});
+  EntryList entries = Entries(store, "S");
+  EXPECT_EQ(entries, (EntryList{"LP500Install", "b=2", "b=2"}));
+  EXPECT_EQ(EntryName(entries, 0), "");
+  EXPECT_EQ(EntryValue(entries, 0), "");
+  EXPECT_EQ(Entries(store, "Version"), (EntryList{"DriverVer=1.0"}));
+  EXPECT_TRUE(Entries(store, "empty").empty());
+  EXPECT_TRUE(Entries(store, "missing").empty());
+}
+
+TEST(InfSectionStore, LoadingReplacesAndMarksIndexesStale) {
+  InfSectionStore store;
+  LoadLines(store, {"[Version]", "Class=Modem"});
+  EXPECT_EQ(ReadValue(store, "Version", "Class", "d"), "Modem");
+  LoadLines(store, {"[Other]", "[Version]", "Class=Printer"});
+  EXPECT_EQ(ReadValue(store, "Version", "Class", "d"), "Printer");
+  LoadLines(store, {});
+  EXPECT_TRUE(store.sections.empty());
+  EXPECT_EQ(ReadValue(store, "Version", "Class", "d"), "d");
+}
+
+TEST(InfSectionStore, ManySectionsAndKeysShareChains) {
+  InfLineList lines;
+  for (int s = 0; s < 600; ++s) {
+    lines.push_back("[S" + std::to_string(s) + "]");
+    for (int k = 0; k < 5; ++k)
+      lines.push_back("K" + std::to_string(k) + "=" + std::to_string(s * 10 + k));
+  }
+  InfSectionStore store;
+  LoadLines(store, lines);
+  for (int s = 0; s < 600; s += 37)
+    for (int k = 0; k < 5; ++k)
+      EXPECT_EQ(ReadValue(store, "s" + std::to_string(s), "k" + std::to_string(k), ""),
+                std::to_string(s * 10 + k));
+}
+
+}  // namespace
