@@ -1,0 +1,46 @@
+#include "infsurvey/folder_scan.h"
+
+#include <string_view>
+
+#include "console/ascii_text.h"
+#include "console/platform.h"
+
+namespace infsurvey {
+namespace {
+
+#ifdef _WIN32
+constexpr std::string_view kBaseNameSeparators = "\\:";
+#else
+constexpr std::string_view kBaseNameSeparators = "/";
+#endif
+
+}  // namespace
+
+std::vector<std::string> ListPackageFolders(const std::string& repository_folder) {
+  std::vector<std::string> folders;
+  for (const console::FolderEntry& entry :
+       console::Os().ListFolder(repository_folder + "*.*")) {
+    if ((entry.attributes & console::kFolderAttribute) == 0) continue;
+    if (entry.name.empty() || entry.name[0] == '.') continue;
+    folders.push_back(repository_folder + entry.name);
+  }
+  return folders;
+}
+
+std::string BaseName(const std::string& path) {
+  const char* text = path.c_str();
+  const char* base = text;
+  for (const char* p = text; *p != '\0'; p = console::Os().CharNext(p)) {
+    if (kBaseNameSeparators.find(*p) != std::string_view::npos) base = p + 1;
+  }
+  return path.substr(static_cast<std::size_t>(base - text));
+}
+
+std::string InfPathOf(const std::string& package_folder) {
+  std::string base = console::ToLowerAscii(BaseName(package_folder));
+  std::size_t inf = console::FindText(base, ".inf");
+  if (inf == std::string::npos) return "";
+  return package_folder + console::kPathSeparator + base.substr(0, inf) + ".inf";
+}
+
+}  // namespace infsurvey

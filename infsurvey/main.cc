@@ -1,0 +1,12 @@
+// infsurvey: writes an XML catalogue of the printer manufacturers and
+// models found in the INF files of a driver repository.
+//
+//   infsurvey [repository-folder [comment]]
+#include "console/program.h"
+#include "infsurvey/catalog_run.h"
+#include "infsurvey/time_stamp.h"
+
+int main(int argc, char** argv) {
+  console::RunProgram(argc, argv, infsurvey::CatalogRun,
+                      infsurvey::LoadLocaleTexts);
+}

@@ -1,0 +1,62 @@
+#include "infsurvey/folder_scan.h"
+
+#include "tests/fake_console.h"
+
+using namespace infsurvey;
+
+namespace {
+
+class FolderScanTest : public FakeConsoleTest {};
+
+std::string Native(std::string path) {
+  if (console::kPathSeparator == '\\')
+    for (char& c : path)
+      if (c == '/') c = '\\';
+  return path;
+}
+
+TEST_F(FolderScanTest, TakesFoldersWhoseNamesDoNotBeginWithADot) {
+  os_.folders[Native("R/*.*")] = {
+      {".", 0x10},        {"..", 0x10},        {".hidden.inf_x", 0x10},
+      {"b.inf_1", 0x10},  {"file.inf", 0x20},  {"a.inf_2", 0x10 | 0x02},
+      {"plain", 0x10},
+  };
+  EXPECT_EQ(ListPackageFolders(Native("R/")),
+            (std::vector<std::string>{Native("R/b.inf_1"), Native("R/a.inf_2"),
+                                      Native("R/plain")}));
+  // The folder text is a prefix as it stands, also before the entry name.
+  os_.folders["R*.*"] = {{"Rx", 0x10}};
+  EXPECT_EQ(ListPackageFolders("R"), (std::vector<std::string>{"RRx"}));
+  EXPECT_TRUE(ListPackageFolders("missing/").empty());
+}
+
+TEST_F(FolderScanTest, InfPathOfAPackageFolder) {
+  struct Case {
+    std::string folder, inf_path;
+  };
+  const Case cases[] = {
+      {"R/prnxx001.inf_amd64_neutral_0a1b2c", "R/prnxx001.inf_amd64_neutral_0a1b2c/prnxx001.inf"},
+      {"R/PRNXX001.INF_AMD64", "R/PRNXX001.INF_AMD64/prnxx001.inf"},
+      {"R/a.info.inf_x", "R/a.info.inf_x/a.inf"},
+      {"R/.inf_x", "R/.inf_x/.inf"},
+      {"R/noinf", ""},
+      {"x.inf_1", "x.inf_1/x.inf"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(InfPathOf(Native(c.folder)), Native(c.inf_path)) << c.folder;
+}
+
+TEST_F(FolderScanTest, BaseName) {
+  EXPECT_EQ(BaseName(Native("a/b/c")), "c");
+  EXPECT_EQ(BaseName("c"), "c");
+  EXPECT_EQ(BaseName(Native("a/")), "");
+#ifdef _WIN32
+  EXPECT_EQ(BaseName("C:x.inf_1"), "x.inf_1");
+  // With a double-byte code page, the second byte of a character is no
+  // separator.
+  os_.lead_bytes = "\x81";
+  EXPECT_EQ(BaseName("C:\\d\x81\\x.inf"), "d\x81\\x.inf");
+#endif
+}
+
+}  // namespace

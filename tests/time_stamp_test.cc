@@ -1,0 +1,68 @@
+#include "infsurvey/time_stamp.h"
+
+#include "tests/fake_console.h"
+
+using namespace infsurvey;
+
+namespace {
+
+class TimeStampTest : public FakeConsoleTest {};
+
+console::LocalTime At(int year, int month, int day, int hour, int minute,
+                      int second) {
+  console::LocalTime time;
+  time.year = year, time.month = month, time.day = day;
+  time.hour = hour, time.minute = minute, time.second = second;
+  return time;
+}
+
+TEST_F(TimeStampTest, EnglishFallbacks) {
+  LoadLocaleTexts();
+  struct Case {
+    console::LocalTime time;
+    std::string stamp;
+  };
+  const Case cases[] = {
+      {At(2011, 3, 5, 9, 7, 3), "09:07:03 Sat 05 March 2011"},
+      {At(2011, 3, 6, 0, 0, 1), "00:00:01 Sun 06 March 2011"},
+      {At(2024, 2, 29, 13, 15, 0), "13:15:00 Thu 29 February 2024"},
+      {At(2000, 1, 1, 23, 59, 59), "23:59:59 Sat 01 January 2000"},
+      {At(1900, 12, 31, 12, 0, 0), "12:00:00 Mon 31 December 1900"},
+      {At(999, 7, 4, 1, 2, 3), "01:02:03 Thu 04 July 0999"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CatalogTimeStamp(c.time), c.stamp);
+}
+
+TEST_F(TimeStampTest, LocaleTexts) {
+  os_.locale[30] = ".";
+  for (int item = 49; item <= 55; ++item) os_.locale[item] = "D" + std::to_string(item);
+  os_.locale[56] = "janvier";
+  os_.locale[58] = "mars";
+  os_.locale[59] = "";  // an empty answer takes the fallback of its entry
+  LoadLocaleTexts();
+  EXPECT_EQ(CatalogTimeStamp(At(2011, 3, 5, 9, 7, 3)), "09.07.03 D54 05 mars 2011");
+  EXPECT_EQ(CatalogTimeStamp(At(2011, 1, 2, 9, 7, 3)), "09.07.03 D55 02 janvier 2011");
+  EXPECT_EQ(CatalogTimeStamp(At(2011, 4, 4, 9, 7, 3)), "09.07.03 D49 04 April 2011");
+}
+
+TEST_F(TimeStampTest, TimeSeparatorNeedsABufferOfTwo) {
+  struct Case {
+    std::string separator;
+    std::string stamp;
+  };
+  for (const Case& c : {Case{"::", "09:07:03"}, Case{"h", "09h07h03"},
+                        Case{"", "090703"}}) {
+    os_.locale[30] = c.separator;
+    LoadLocaleTexts();
+    EXPECT_EQ(CatalogTimeStamp(At(2011, 3, 5, 9, 7, 3)).substr(0, c.stamp.size()),
+              c.stamp);
+  }
+}
+
+TEST_F(TimeStampTest, StampOfNowUsesThePlatformClock) {
+  os_.local_time = At(2011, 3, 5, 9, 7, 3);
+  LoadLocaleTexts();
+  EXPECT_EQ(CatalogTimeStamp(), "09:07:03 Sat 05 March 2011");
+}
+
+}  // namespace

@@ -1,0 +1,57 @@
+#include "infsurvey/xml_text.h"
+
+#include "tests/fake_console.h"
+
+using namespace infsurvey;
+
+namespace {
+
+class XmlTextTest : public FakeConsoleTest {};
+
+TEST_F(XmlTextTest, EscapeText) {
+  struct Case {
+    std::string in, out;
+  };
+  const Case cases[] = {
+      {"5\" tray & <duplex>", "5&quot; tray &amp; &lt;duplex&gt;"},
+      {"XXL100.GPD,USBPRINT\\XXLASER_100", "XXL100.GPD,USBPRINT\\XXLASER_100"},
+      {"it's", "it's"},
+      {"", ""},
+      {"&amp;", "&amp;amp;"},
+      {"&&&", "&amp;&amp;&amp;"},
+      {"\"\"", "&quot;&quot;"},
+      {"a\r\nb\tc", "a&#13;\nb\tc"},
+      {"caf\xc3\xa9", "caf\xc3\xa9"},
+      {"caf\xe9", "caf\xc3\xa9"},
+      {std::string("n\0l\x1b", 4), "n\xEF\xBF\xBDl\xEF\xBF\xBD"},
+      {"\xEF\xBF\xBE\xEF\xBF\xBF", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(XmlEscapeText(c.in), c.out) << c.in;
+}
+
+TEST_F(XmlTextTest, QuoteAttr) {
+  struct Case {
+    std::string in, out;
+  };
+  const Case cases[] = {
+      {"%XX_LASER_100%", "'XX_LASER_100'"},
+      {"12\" plotter %MODEL%", "'12 plotter MODEL'"},
+      {"C:\\Windows\\System32\\DriverStore\\FileRepository\\",
+       "'C:\\Windows\\System32\\DriverStore\\FileRepository\\'"},
+      {"", "''"},
+      {"\"XX Laser 100\"", "'XX Laser 100'"},
+      {"100% drivers", "'100 drivers'"},
+      {"Bob's drivers & <more>", "'Bob&apos;s drivers &amp; &lt;more>'"},
+      {"a\tb\nc\rd", "'a&#9;b&#10;c&#13;d'"},
+      {"caf\xe9", "'caf\xc3\xa9'"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(XmlQuoteAttr(c.in), c.out) << c.in;
+}
+
+TEST_F(XmlTextTest, DoubleQuotedValue) {
+  EXPECT_EQ(XmlDoubleQuotedValue("09:07:03 Sat 05 March 2011"),
+            "09:07:03 Sat 05 March 2011");
+  EXPECT_EQ(XmlDoubleQuotedValue("a\"&<>'"), "a&quot;&amp;&lt;>'");
+}
+
+}  // namespace
