@@ -33,8 +33,28 @@ def on_windows():
     return bool(RUNNER)
 
 
+def native_path(path):
+    """A host path as the program sees it: under a runner (Wine) "/tmp/x/"
+    is "Z:\\tmp\\x\\". Takes and gives str or bytes."""
+    if not on_windows():
+        return path
+    if isinstance(path, bytes):
+        return b"Z:" + path.replace(b"/", b"\\")
+    return "Z:" + path.replace("/", "\\")
+
+
 def module_name():
     return os.path.basename(BINARY)
+
+
+def as_unprivileged_user():
+    """A wrapper that runs a command without root rights, or None."""
+    if os.geteuid() != 0:
+        return []
+    for tool in ("/usr/bin/setpriv", "/bin/setpriv"):
+        if os.path.exists(tool):
+            return [tool, "--reuid=65534", "--regid=65534", "--clear-groups"]
+    return None
 
 
 class Result:
@@ -43,10 +63,11 @@ class Result:
 
 
 def run(args=(), stdin=b"", stdin_kind="file", stdout_kind="file", cwd=None,
-        env=None, binary=None):
+        env=None, binary=None, wrapper=()):
     """stdin_kind: file, pipe, closed; stdout_kind: file, pipe, full,
-    closed, gone (a pipe whose reader has closed)."""
-    command = RUNNER + [binary or BINARY] + list(args)
+    closed, gone (a pipe whose reader has closed). `wrapper` is a command
+    that starts the program, such as one that drops root rights."""
+    command = list(wrapper) + RUNNER + [binary or BINARY] + list(args)
     closing = []
     with tempfile.TemporaryDirectory() as scratch:
         out_path = os.path.join(scratch, "out")
