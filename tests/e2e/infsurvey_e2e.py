@@ -25,11 +25,7 @@ ELEMENT = ("  <manufacturer name='Mfg' filename='{path}' >\r\n"
            "  </manufacturer>\r\n")
 
 
-def native(path):
-    """The path as the program under test sees it."""
-    if not harness.on_windows():
-        return path
-    return "Z:" + path.replace("/", "\\")
+native = harness.native_path
 
 
 def head(location, comment):
