@@ -67,17 +67,20 @@ std::string XmlQuoteAttr(std::string_view text) {
   std::string cleaned = XmlCharacters(text);
   std::erase(cleaned, '%');
   std::erase(cleaned, '"');
-  return "'" + Escape(cleaned, 6, [](char c) -> const char* {
-           switch (c) {
-             case '&': return "&amp;";
-             case '<': return "&lt;";
-             case '\'': return "&apos;";
-             case '\t': return "&#9;";
-             case '\n': return "&#10;";
-             case '\r': return "&#13;";
-           }
-           return nullptr;
-         }) + "'";
+  std::string quoted = "'";
+  quoted += Escape(cleaned, 6, [](char c) -> const char* {
+    switch (c) {
+      case '&': return "&amp;";
+      case '<': return "&lt;";
+      case '\'': return "&apos;";
+      case '\t': return "&#9;";
+      case '\n': return "&#10;";
+      case '\r': return "&#13;";
+    }
+    return nullptr;
+  });
+  quoted += '\'';
+  return quoted;
 }
 
 std::string XmlDoubleQuotedValue(std::string_view text) {
