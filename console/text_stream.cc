@@ -21,6 +21,7 @@ void ClearStream(TextStream& stream) {
   stream.flush_at_statement_end = false;
   stream.close_handle = false;
   stream.input_ended = false;
+  stream.byte_characters = false;
   stream.position = 0;
   stream.end = 0;
   stream.name.clear();
@@ -43,6 +44,7 @@ void OpenStandard(TextStream& stream) {
   if (input) {
     stream.handle = handle;
     stream.mode = StreamMode::kReading;
+    stream.byte_characters = Os().BytesAreCharacters();
     return;
   }
   FileType type = Os().GetFileType(handle);
@@ -117,6 +119,20 @@ std::uint32_t ReadLineChunk(TextStream& stream, std::string* line) {
   while (stored < kMaxLineChunk) {
     char byte;
     if (stream.position < stream.end) {
+      // Ordinary bytes go over as a run; line ends and 26 one by one.
+      const char* run = stream.buffer + stream.position;
+      std::uint32_t limit =
+          std::min(stream.end - stream.position, kMaxLineChunk - stored);
+      std::uint32_t count = 0;
+      while (count < limit && run[count] != '\n' && run[count] != '\r' &&
+             !IsEndByte(stream, run[count]))
+        ++count;
+      if (count > 0) {
+        line->append(run, count);
+        stream.position += count;
+        stored += count;
+        continue;
+      }
       byte = stream.buffer[stream.position];
       if (IsEndByte(stream, byte)) {
         // A 26 inside the input ends the line and is used up; the one that
@@ -213,6 +229,7 @@ void OpenForReading(TextStream& stream, const std::string& name) {
   stream.handle = handle;
   stream.mode = StreamMode::kReading;
   stream.close_handle = true;
+  stream.byte_characters = Os().BytesAreCharacters();
 }
 
 bool AtEndOfFile(TextStream& stream) {
@@ -229,13 +246,29 @@ std::uint16_t ReadCharCode(TextStream& stream) {
   char bytes[7];
   for (int count = 1; count <= 7; ++count) {
     if (!TakeByte(stream, &bytes[count - 1])) bytes[count - 1] = kEndOfInputByte;
-    if (Os().BytesAreCharacters())
-      return static_cast<unsigned char>(bytes[0]);
+    if (stream.byte_characters) return static_cast<unsigned char>(bytes[0]);
     std::uint16_t code;
     if (Os().DecodeChar(bytes, count, &code)) return code;
   }
   SetIoStatus(kErrorNoCharacter);
   return 0;
+}
+
+std::string_view BufferedInput(TextStream& stream) {
+  if (!EnsureReading(stream)) return {};
+  if (stream.position == stream.end) Refill(stream);
+  if (stream.input_ended) return {};
+  const char* begin = stream.buffer + stream.position;
+  std::size_t size = stream.end - stream.position;
+  if (stream.crlf_style) {
+    if (const void* stop = std::memchr(begin, kEndOfInputByte, size))
+      size = static_cast<std::size_t>(static_cast<const char*>(stop) - begin);
+  }
+  return {begin, size};
+}
+
+void ConsumeInput(TextStream& stream, std::size_t count) {
+  stream.position += static_cast<std::uint32_t>(count);
 }
 
 void CloseStream(TextStream& stream) {

@@ -39,6 +39,7 @@ struct TextStream {
   bool flush_at_statement_end = false;  // console output: each statement
   bool close_handle = false;            // files only, never standard handles
   bool input_ended = false;  // the 26 in the buffer marks the end for good
+  bool byte_characters = false;  // each byte is a character: no decoding
   std::uint32_t position = 0;  // next byte to read or write
   std::uint32_t end = 0;       // valid bytes when reading
   std::string name;            // empty for the standard streams
@@ -71,6 +72,14 @@ bool AtEndOfFile(TextStream& stream);
 // The next character of the 8-bit code page as a 16-bit code; 26 at the
 // end of input, 0 with code 106 when seven bytes give no character.
 std::uint16_t ReadCharCode(TextStream& stream);
+// The bytes buffered for reading (at most kStreamBufferSize), asking the
+// system for more when none are left; empty at the end of input. Stops
+// before a 26, which stays unread.
+// For readers that take many characters of a code page where each byte is
+// one (see byte_characters).
+std::string_view BufferedInput(TextStream& stream);
+// Marks the first `count` bytes that BufferedInput gave as read.
+void ConsumeInput(TextStream& stream, std::size_t count);
 // Writes out what a writing stream holds, closes a file's handle.
 void CloseStream(TextStream& stream);
 
