@@ -132,9 +132,11 @@ std::string FakePlatform::ArgumentText(int index) {
   return arguments[static_cast<std::size_t>(index)];
 }
 
-std::vector<FolderEntry> FakePlatform::ListFolder(const std::string& pattern) {
+void FakePlatform::ListFolder(const std::string& pattern,
+                              const FolderVisitor& visit) {
   auto folder = folders.find(pattern);
-  return folder == folders.end() ? std::vector<FolderEntry>{} : folder->second;
+  if (folder == folders.end()) return;
+  for (const FolderEntry& entry : folder->second) visit(entry);
 }
 
 std::string FakePlatform::FindFile(const std::string& path) {

@@ -87,7 +87,8 @@ class FakePlatform final : public Platform {
   }
   [[noreturn]] void ExitProcess(int code) override;
   std::string ArgumentText(int index) override;
-  std::vector<FolderEntry> ListFolder(const std::string& pattern) override;
+  void ListFolder(const std::string& pattern,
+                  const FolderVisitor& visit) override;
   std::string FindFile(const std::string& path) override;
   LocalTime GetLocalTime() override { return local_time; }
   int GetLocaleInfo(int item, int buffer_size, std::string* text) override;

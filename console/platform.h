@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,8 @@ struct FolderEntry {
   std::string name;
   std::uint32_t attributes = 0;
 };
+
+using FolderVisitor = std::function<void(const FolderEntry& entry)>;
 
 struct LocalTime {
   int year = 0, month = 0, day = 0;  // month 1-12, day 1-31
@@ -107,9 +110,11 @@ class Platform {
   // others come from the command line; empty when there is no such one.
   virtual std::string ArgumentText(int index) = 0;
 
-  // Entries matching `pattern` (a folder prefix followed by "*.*"), in the
-  // file system's order; empty when the folder cannot be listed.
-  virtual std::vector<FolderEntry> ListFolder(const std::string& pattern) = 0;
+  // Visits the entries matching `pattern` (a folder prefix followed by
+  // "*.*") in the file system's order; none when the folder cannot be
+  // listed.
+  virtual void ListFolder(const std::string& pattern,
+                          const FolderVisitor& visit) = 0;
   // The path of the file at `path` that is not a folder, as found by the
   // system's own name rules; empty when there is none.
   virtual std::string FindFile(const std::string& path) = 0;

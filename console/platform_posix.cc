@@ -70,9 +70,18 @@ std::string AfterLastSlash(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool IsFolder(const std::string& path) {
+enum class EntryKind { kFolder, kFile, kOther };
+
+// The kind of a folder entry; symbolic links are followed. The listing
+// tells the kind of most entries without a stat of their own.
+EntryKind KindOf(const std::string& path, unsigned char listed_type) {
+  if (listed_type == DT_DIR) return EntryKind::kFolder;
+  if (listed_type == DT_REG) return EntryKind::kFile;
+  if (listed_type != DT_LNK && listed_type != DT_UNKNOWN) return EntryKind::kOther;
   struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  if (stat(path.c_str(), &info) != 0) return EntryKind::kOther;
+  if (S_ISDIR(info.st_mode)) return EntryKind::kFolder;
+  return S_ISREG(info.st_mode) ? EntryKind::kFile : EntryKind::kOther;
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -80,19 +89,16 @@ bool IsRegularFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// Names of every entry of `folder` in the order readdir gives them, with
-// the folder bit for folders (symbolic links followed).
+// Names and kinds of every entry of `folder`, in the order readdir gives
+// them.
 template <typename Visit>
 void ForEachEntry(const std::string& folder, Visit visit) {
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return;
   std::string prefix = folder.back() == '/' ? folder : folder + "/";
   while (dirent* entry = readdir(dir)) {
-    std::string name = entry->d_name;
-    bool folder_bit = entry->d_type == DT_DIR;
-    if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
-      folder_bit = IsFolder(prefix + name);
-    visit(name, folder_bit);
+    std::string_view name = entry->d_name;
+    visit(name, [&] { return KindOf(prefix + entry->d_name, entry->d_type); });
   }
   closedir(dir);
 }
@@ -236,7 +242,8 @@ class PosixPlatform final : public Platform {
 
   // The pattern is a folder, up to its last "/", and a name prefix before
   // the final "*.*".
-  std::vector<FolderEntry> ListFolder(const std::string& pattern) override {
+  void ListFolder(const std::string& pattern,
+                  const FolderVisitor& visit) override {
     std::size_t slash = pattern.rfind('/');
     std::string folder =
         slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
@@ -244,12 +251,13 @@ class PosixPlatform final : public Platform {
         slash == std::string::npos ? pattern : pattern.substr(slash + 1);
     if (prefix.size() >= 3 && prefix.compare(prefix.size() - 3, 3, "*.*") == 0)
       prefix.resize(prefix.size() - 3);
-    std::vector<FolderEntry> entries;
-    ForEachEntry(folder, [&](const std::string& name, bool folder_bit) {
-      if (name.compare(0, prefix.size(), prefix) != 0) return;
-      entries.push_back({name, folder_bit ? kFolderAttribute : 0});
+    FolderEntry entry;
+    ForEachEntry(folder, [&](std::string_view name, auto kind) {
+      if (name.substr(0, prefix.size()) != prefix) return;
+      entry.name = name;
+      entry.attributes = kind() == EntryKind::kFolder ? kFolderAttribute : 0;
+      visit(entry);
     });
-    return entries;
   }
 
   // POSIX names compare by case, Windows names do not: when the exact name
@@ -261,11 +269,10 @@ class PosixPlatform final : public Platform {
     std::string wanted = ToLowerAscii(AfterLastSlash(path));
     std::string found;
     ForEachEntry(folder.empty() ? "/" : folder,
-                 [&](const std::string& name, bool folder_bit) {
-      if (folder_bit || ToLowerAscii(name) != wanted) return;
+                 [&](std::string_view name, auto kind) {
+      if (name.size() != wanted.size() || ToLowerAscii(name) != wanted) return;
       if (!found.empty() && name >= found) return;
-      std::string candidate = path.substr(0, slash + 1) + name;
-      if (IsRegularFile(candidate)) found = name;
+      if (kind() == EntryKind::kFile) found = name;
     });
     return found.empty() ? "" : path.substr(0, slash + 1) + found;
   }

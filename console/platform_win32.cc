@@ -158,16 +158,18 @@ class Win32Platform final : public Platform {
     return CommandLineArgument(::GetCommandLineA(), index, StepOne);
   }
 
-  std::vector<FolderEntry> ListFolder(const std::string& pattern) override {
-    std::vector<FolderEntry> entries;
+  void ListFolder(const std::string& pattern,
+                  const FolderVisitor& visit) override {
     WIN32_FIND_DATAA data;
     HANDLE search = ::FindFirstFileA(pattern.c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE) return entries;
+    if (search == INVALID_HANDLE_VALUE) return;
+    FolderEntry entry;
     do {
-      entries.push_back({data.cFileName, data.dwFileAttributes});
+      entry.name = data.cFileName;
+      entry.attributes = data.dwFileAttributes;
+      visit(entry);
     } while (::FindNextFileA(search, &data));
     ::FindClose(search);
-    return entries;
   }
 
   // Windows compares names without regard to case, so the path itself
