@@ -24,11 +24,17 @@ inline std::string ToLowerAscii(std::string_view text) {
   return result;
 }
 
-inline std::string ToUpperAscii(std::string_view text) {
-  std::string result(text);
-  for (char& c : result)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
-  return result;
+
+inline char ToUpperAscii(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
+}
+
+// Equal bytes, with a-z and A-Z taken as the same letters.
+inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (ToUpperAscii(a[i]) != ToUpperAscii(b[i])) return false;
+  return true;
 }
 
 // Position of the first occurrence of `what` in `text`, comparing bytes;

@@ -18,16 +18,21 @@ constexpr std::string_view kBaseNameSeparators = "/";
 
 std::vector<std::string> ListPackageFolders(const std::string& repository_folder) {
   std::vector<std::string> folders;
-  for (const console::FolderEntry& entry :
-       console::Os().ListFolder(repository_folder + "*.*")) {
-    if ((entry.attributes & console::kFolderAttribute) == 0) continue;
-    if (entry.name.empty() || entry.name[0] == '.') continue;
+  console::Os().ListFolder(repository_folder + "*.*",
+                           [&](const console::FolderEntry& entry) {
+    if ((entry.attributes & console::kFolderAttribute) == 0) return;
+    if (entry.name.empty() || entry.name[0] == '.') return;
     folders.push_back(repository_folder + entry.name);
-  }
+  });
   return folders;
 }
 
 std::string BaseName(const std::string& path) {
+  if (console::Os().BytesAreCharacters()) {
+    std::size_t last = path.find_last_of(kBaseNameSeparators);
+    return last == std::string::npos ? path : path.substr(last + 1);
+  }
+  // A separator byte may be the second byte of a character.
   const char* text = path.c_str();
   const char* base = text;
   for (const char* p = text; *p != '\0'; p = console::Os().CharNext(p)) {

@@ -5,8 +5,58 @@
 #include "console/text_stream.h"
 
 namespace infsurvey {
+namespace {
 
 using console::IoCheck;
+
+// ReadLineFilter over a block of bytes that are characters of their own
+// code: the line characters are gathered on the stack and join the pending
+// line once per line end or block. Gives the count of bytes used: less
+// than the block when the last line wanted ends inside it.
+std::size_t FilterBlock(std::string_view block, std::string* pending,
+                        InfLineList* lines) {
+  char kept[console::kStreamBufferSize];  // a block is at most one buffer
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < block.size(); ++i) {
+    char c = block[i];
+    if (static_cast<unsigned char>(c - 32) <= 127 - 32) {
+      kept[count++] = c;
+    } else if (c == '\r' || c == '\n') {
+      pending->append(kept, count);
+      count = 0;
+      EndPendingLine(pending, lines);
+      if (lines->size() == kMaxInfLines) return i + 1;
+    }
+  }
+  pending->append(kept, count);
+  return block.size();
+}
+
+// Most files are in a code page where each byte is a character: their
+// buffer is taken a block at a time.
+void ReadByteCharacters(console::TextStream& file, std::string* pending,
+                        InfLineList* lines) {
+  while (lines->size() < kMaxInfLines) {
+    std::string_view block = console::BufferedInput(file);
+    IoCheck();
+    if (block.empty()) return;
+    console::ConsumeInput(file, FilterBlock(block, pending, lines));
+  }
+}
+
+void ReadDecodedCharacters(console::TextStream& file, std::string* pending,
+                           InfLineList* lines) {
+  while (lines->size() < kMaxInfLines) {
+    bool at_end = console::AtEndOfFile(file);
+    IoCheck();
+    if (at_end) return;
+    std::uint16_t code = console::ReadCharCode(file);
+    IoCheck();
+    ReadLineFilter(code, pending, lines);
+  }
+}
+
+}  // namespace
 
 void EndPendingLine(std::string* pending, InfLineList* lines) {
   std::string_view line = console::Trim(*pending);
@@ -30,20 +80,15 @@ InfLineList ReadInfLines(const std::string& inf_path) {
   console::OpenForReading(file, inf_path);
   IoCheck();
   InfLineList lines;
+  lines.reserve(kMaxInfLines);
   std::string pending;
-  for (;;) {
-    bool at_end = console::AtEndOfFile(file);
-    IoCheck();
-    if (at_end) {
-      // The last line counts even without a line end.
-      EndPendingLine(&pending, &lines);
-      break;
-    }
-    std::uint16_t code = console::ReadCharCode(file);
-    IoCheck();
-    ReadLineFilter(code, &pending, &lines);
-    if (lines.size() == kMaxInfLines) break;
+  if (file.byte_characters) {
+    ReadByteCharacters(file, &pending, &lines);
+  } else {
+    ReadDecodedCharacters(file, &pending, &lines);
   }
+  // The last line counts even without a line end.
+  if (lines.size() < kMaxInfLines) EndPendingLine(&pending, &lines);
   console::CloseStream(file);
   IoCheck();
   return lines;

@@ -3,11 +3,10 @@
 //
 // Loading only appends; each lookup index is built on the first lookup
 // after a change, so a store that is loaded once and queried a few times
-// costs little more than the copy of its lines. Among sections or keys of
-// equal name the last one wins.
+// costs little more than the lines it takes over. Among sections or keys
+// of equal name the last one wins.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,31 +17,36 @@
 namespace infsurvey {
 
 // 256 chains over the names of a list, newest item first, so that of
-// several equal keys the one last in the list is found first.
+// several names equal but for case the one last in the list is found first.
 struct LookupIndex {
   struct Item {
-    std::string key;  // the upper-cased name
+    std::string_view name;  // in the list it covers; compared upper-cased
     std::size_t position;
     std::int32_t next;  // next item of the chain, or -1
   };
-  std::array<std::int32_t, 256> heads{};
+  std::vector<std::int32_t> heads;  // sized when the index is first built
   std::vector<Item> items;
   bool current = false;  // false after any change of the list it covers
 };
 
-// The hash of an upper-cased key: rotate left by 2, then XOR each byte.
-std::uint32_t LookupHash(std::string_view key);
+// The hash of a name's upper-cased form: for each byte, rotate left by 2,
+// then combine by exclusive or. Its chain is the hash modulo 256.
+std::uint32_t LookupHash(std::string_view name);
 
 struct InfSection {
   std::string name;
-  // "name=value" (pair form, both trimmed) or the trimmed line (plain form).
-  std::vector<std::string> entries;
-  LookupIndex index;  // over the names of pair-form entries
+  // Its entries are InfSectionStore::entries[first_entry, +entry_count).
+  std::size_t first_entry = 0;
+  std::size_t entry_count = 0;
+  LookupIndex index;  // over the names of its pair-form entries
 };
 
 struct InfSectionStore {
   std::vector<InfSection> sections;  // in the order of their headers
-  LookupIndex index;                 // over the section names
+  // Entries of every section in line order: "name=value" (pair form, both
+  // parts trimmed) or the trimmed line (plain form).
+  std::vector<std::string> entries;
+  LookupIndex index;  // over the section names
 };
 
 // The caller's copy of a section's entries.
@@ -50,8 +54,9 @@ using EntryList = std::vector<std::string>;
 
 // Replaces the store's content with the sections of `lines`: "[name]"
 // starts a section, other lines are its entries; lines before the first
-// header and comment lines are dropped.
-void LoadLines(InfSectionStore& store, const InfLineList& lines);
+// header and comment lines are dropped. The store keeps the texts of the
+// list it is given.
+void LoadLines(InfSectionStore& store, InfLineList lines);
 
 // The value of `key` in the last section named `section`, or
 // `default_value` when either is missing.

@@ -23,10 +23,9 @@ std::optional<std::string> ModelsSectionName(std::string_view value) {
   return name;
 }
 
-void WriteManufacturerElement(const InfLineList& lines,
-                              const std::string& inf_path) {
+void WriteManufacturerElement(InfLineList lines, const std::string& inf_path) {
   InfSectionStore store;
-  LoadLines(store, lines);
+  LoadLines(store, std::move(lines));
   std::string inf_class = ReadValue(store, "Version", "Class", "notaprinter");
   if (console::ToLowerAscii(inf_class) != "printer") return;
   EntryList manufacturers;

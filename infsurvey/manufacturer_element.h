@@ -17,8 +17,7 @@ std::optional<std::string> ModelsSectionName(std::string_view value);
 // Writes one manufacturer element for a printer INF, with one driver
 // element per entry of the models section of its first manufacturer
 // entry; writes nothing for any other INF.
-void WriteManufacturerElement(const InfLineList& lines,
-                              const std::string& inf_path);
+void WriteManufacturerElement(InfLineList lines, const std::string& inf_path);
 
 // Reads the INF at `inf_path` and writes its element, or nothing.
 void ProcessInf(const std::string& inf_path);

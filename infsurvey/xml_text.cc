@@ -32,6 +32,13 @@ std::string Escape(std::string_view text, std::size_t longest, Replace replace) 
 }  // namespace
 
 std::string XmlCharacters(std::string_view text) {
+  // Printable ASCII is the same in every code page, in UTF-8 and in XML,
+  // and it is nearly all the text an INF holds.
+  bool printable_ascii = true;
+  for (char c : text)
+    printable_ascii &= static_cast<unsigned char>(c) >= 32 &&
+                       static_cast<unsigned char>(c) <= 127;
+  if (printable_ascii) return std::string(text);
   std::string utf8 = console::Os().ToUtf8(text);
   std::string result;
   result.reserve(utf8.size());

@@ -43,7 +43,11 @@ TEST_F(InfLineReaderTest, LineEndsEncodingsAndFiltering) {
       {"empty", "", {}},
       {"only a 26", "\x1a", {}},
   };
-  for (const Case& c : cases) EXPECT_EQ(Read(c.bytes), c.lines) << c.name;
+  // Once with every byte a character of its own, once decoded one by one.
+  for (const char* never_decodes : {"", "\x9d"}) {
+    os_.invalid_bytes = never_decodes;
+    for (const Case& c : cases) EXPECT_EQ(Read(c.bytes), c.lines) << c.name;
+  }
   EXPECT_EQ(os_.open_handles, 0);
 }
 
@@ -53,11 +57,15 @@ TEST_F(InfLineReaderTest, StopsAtTheSixtiethLineWithoutReadingFurther) {
   for (int i = 0; i < 200; ++i) {
     std::string line = "Key" + std::to_string(1000 + i) + "=value";
     bytes += "; comment lines do not count\r\n\r\n" + line + "\r\n";
-    if (i < 60) expected.push_back(line);
+    if (i < 60) expected.emplace_back(line);
   }
-  EXPECT_EQ(Read(bytes), expected);
   std::size_t used = bytes.find(expected.back()) + expected.back().size() + 1;
-  EXPECT_EQ(os_.reads_of_file["x.inf"], static_cast<int>((used + 127) / 128));
+  for (const char* never_decodes : {"", "\x9d"}) {
+    os_.invalid_bytes = never_decodes;
+    os_.reads_of_file.clear();
+    EXPECT_EQ(Read(bytes), expected);
+    EXPECT_EQ(os_.reads_of_file["x.inf"], static_cast<int>((used + 127) / 128));
+  }
   EXPECT_EQ(os_.open_handles, 0);
 }
 
