@@ -1,0 +1,59 @@
+// What every fuzz target shares: a fresh fake console for each input, and
+// the check that turns a broken invariant into a crash libFuzzer keeps.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "console/fake_platform.h"
+#include "console/io_status.h"
+#include "console/text_stream.h"
+
+namespace fuzz {
+
+// Writes `what` and aborts, so that libFuzzer saves the input.
+[[noreturn]] inline void Fail(const std::string& what) {
+  std::fprintf(stderr, "invariant broken: %s\n", what.c_str());
+  std::abort();
+}
+
+inline void Require(bool holds, const char* what) {
+  if (!holds) Fail(what);
+}
+
+// Bytes as C-escaped text, for the message of a failed comparison.
+inline std::string Escaped(const std::string& bytes) {
+  std::string text = "\"";
+  for (unsigned char c : bytes) {
+    if (c >= 32 && c < 127 && c != '"' && c != '\\') {
+      text += static_cast<char>(c);
+    } else {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      text += hex;
+    }
+  }
+  return text + "\"";
+}
+
+// The fake platform in use, with closed standard streams and no pending
+// status, for the life of one input: the runtime's state is global.
+struct FreshConsole {
+  FreshConsole() {
+    console::SetPlatform(&os);
+    console::ResetStandardStreams();
+    console::SetIoStatus(0);
+  }
+  ~FreshConsole() {
+    console::ResetStandardStreams();
+    console::SetIoStatus(0);
+    console::SetPlatform(nullptr);
+  }
+  FreshConsole(const FreshConsole&) = delete;
+  FreshConsole& operator=(const FreshConsole&) = delete;
+
+  console::FakePlatform os;
+};
+
+}  // namespace fuzz
