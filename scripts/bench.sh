@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Benchmarks infsurvey and pnpsum against the floor program (bench/floor.cc),
+# which does only the file-system work that the same result needs.
+#
+#   scripts/bench.sh [SIZES...]        default: 1000 10000 100000
+#
+# Environment:
+#   BENCH_DATA    scratch folder for repositories, answers and outputs
+#                 (default /tmp/infbench); generated data is kept there and
+#                 made again only when its generator, seed or size changes
+#   BENCH_REPS    timed runs of each program per case (default 5)
+#   BENCH_REPORT  report file (default build/bench/report.txt); the report
+#                 is also printed
+#   BENCH_PAIRS   answer pairs for pnpsum (default 500000; 0 skips pnpsum)
+#   BENCH_INFSURVEY, BENCH_PNPSUM
+#                 absolute paths of other builds to measure (default: the
+#                 Release build this script makes in build/bench)
+#
+# Needs cmake, a C++20 compiler, python3 and strace.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+data=${BENCH_DATA:-/tmp/infbench}
+reps=${BENCH_REPS:-5}
+report=${BENCH_REPORT:-$root/build/bench/report.txt}
+pairs=${BENCH_PAIRS:-500000}
+seed=20110305
+build=$root/build/bench
+if [ $# -eq 0 ]; then set -- 1000 10000 100000; fi
+
+for tool in cmake python3 strace; do
+  command -v "$tool" >/dev/null || { echo "bench: $tool is missing" >&2; exit 1; }
+done
+
+echo "bench: building in $build" >&2
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+  >"$build.cmake.log" 2>&1 || { cat "$build.cmake.log" >&2; exit 1; }
+cmake --build "$build" -j2 --target infsurvey pnpsum >>"$build.cmake.log" 2>&1 \
+  || { cat "$build.cmake.log" >&2; exit 1; }
+for program in floor run_measured; do
+  "${CXX:-c++}" -std=c++20 -O2 -Wall -Wextra -o "$build/$program" "bench/$program.cc"
+done
+
+mkdir -p "$data"
+
+# Makes `target` with the command after it unless its stamp (generator
+# text, seed, size) is unchanged since the last time.
+generate() {
+  local target=$1 generator=$2 size=$3
+  local stamp
+  stamp="$(sha256sum "$generator" | cut -d' ' -f1) $seed $size"
+  if [ -e "$target" ] && [ "$(cat "$target.stamp" 2>/dev/null)" = "$stamp" ]; then
+    return
+  fi
+  echo "bench: generating $target" >&2
+  rm -f "$target.stamp"
+  python3 "$generator" "$target" "$size" --seed "$seed"
+  echo "$stamp" >"$target.stamp"
+}
+
+for size in "$@"; do
+  generate "$data/repo-$size" bench/gen_repo.py "$size"
+done
+answers=()
+if [ "$pairs" -gt 0 ]; then
+  generate "$data/answers-$pairs.txt" bench/gen_answers.py "$pairs"
+  answers=(--answers "$data/answers-$pairs.txt")
+fi
+
+mkdir -p "$(dirname "$report")"
+echo "bench: measuring; report in $report" >&2
+python3 bench/measure.py --infsurvey "${BENCH_INFSURVEY:-$build/infsurvey}" \
+  --pnpsum "${BENCH_PNPSUM:-$build/pnpsum}" \
+  --floor "$build/floor" --run-measured "$build/run_measured" \
+  --data "$data" --reps "$reps" ${answers[@]+"${answers[@]}"} "$@" >"$report"
+cat "$report"
