@@ -17,11 +17,10 @@ void WritePrompt(std::string_view prompt) {
   IoCheck();
 }
 
-std::string ReadAnswerLine() {
-  std::string answer = ReadLineText(StdIn());
+void ReadAnswerLine(std::string* answer) {
+  ReadLineText(StdIn(), answer);
   SkipLine(StdIn());
   IoCheck();
-  return answer;
 }
 
 }  // namespace console

@@ -12,7 +12,8 @@ namespace console {
 void WriteLine(std::initializer_list<std::string_view> pieces);
 // Writes a prompt, shown at once on a console.
 void WritePrompt(std::string_view prompt);
-// Reads one line of standard input and moves past its line end.
-std::string ReadAnswerLine();
+// Reads one line of standard input into `answer` and moves past its line
+// end.
+void ReadAnswerLine(std::string* answer);
 
 }  // namespace console

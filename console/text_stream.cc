@@ -1,6 +1,7 @@
 #include "console/text_stream.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "console/io_status.h"
@@ -10,6 +11,14 @@ namespace {
 
 constexpr std::uint32_t kMaxLineChunk = 255;
 constexpr char kEndOfInputByte = 26;
+
+// Bytes that end a run of ordinary line bytes: the line ends, and 26,
+// which is ordinary again on a stream without the 26 rule.
+constexpr std::array<bool, 256> kRunStops = [] {
+  std::array<bool, 256> stops{};
+  stops['\n'] = stops['\r'] = stops[kEndOfInputByte] = true;
+  return stops;
+}();
 
 TextStream std_in(StreamRole::kStdIn);
 TextStream std_out(StreamRole::kStdOut);
@@ -124,8 +133,8 @@ std::uint32_t ReadLineChunk(TextStream& stream, std::string* line) {
       std::uint32_t limit =
           std::min(stream.end - stream.position, kMaxLineChunk - stored);
       std::uint32_t count = 0;
-      while (count < limit && run[count] != '\n' && run[count] != '\r' &&
-             !IsEndByte(stream, run[count]))
+      while (count < limit &&
+             !kRunStops[static_cast<unsigned char>(run[count])])
         ++count;
       if (count > 0) {
         line->append(run, count);
@@ -203,10 +212,15 @@ void FlushStream(TextStream& stream) {
   if (stream.mode == StreamMode::kWriting) WriteOut(stream);
 }
 
+void ReadLineText(TextStream& stream, std::string* line) {
+  line->clear();
+  while (ReadLineChunk(stream, line) == kMaxLineChunk) {
+  }
+}
+
 std::string ReadLineText(TextStream& stream) {
   std::string line;
-  while (ReadLineChunk(stream, &line) == kMaxLineChunk) {
-  }
+  ReadLineText(stream, &line);
   return line;
 }
 

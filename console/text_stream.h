@@ -63,6 +63,8 @@ void FlushStream(TextStream& stream);  // whatever the kind of device
 // The rest of the current line without its line end, of any length; a CR
 // inside the line is dropped and a 26 ends it.
 std::string ReadLineText(TextStream& stream);
+// The same into `line`, whose storage is reused across lines.
+void ReadLineText(TextStream& stream, std::string* line);
 // Moves past the next LF, or to the end of input.
 void SkipLine(TextStream& stream);
 // Opens an existing file for reading; others may read it meanwhile.
