@@ -1,5 +1,6 @@
 #include "pnpsum/device_id_checksum.h"
 
+#include <array>
 #include <cstdint>
 
 namespace pnpsum {
@@ -15,16 +16,30 @@ constexpr std::uint16_t kNibbleTableHigh[16] = {
     0x0000, 0xCC01, 0xD801, 0x1400, 0xF001, 0x3C00, 0x2800, 0xE401,
     0xA001, 0x6C00, 0x7800, 0xB401, 0x5000, 0x9C01, 0x8801, 0x4600};
 
+// Both nibble lookups of one byte step folded into one table, so the loop
+// does one load per byte.
+constexpr std::array<std::uint16_t, 256> kByteTable = [] {
+  std::array<std::uint16_t, 256> table{};
+  for (unsigned i = 0; i < 256; ++i)
+    table[i] = kNibbleTableLow[i & 0x0F] ^ kNibbleTableHigh[i >> 4];
+  return table;
+}();
+
+std::uint16_t Update(std::uint16_t crc, std::string_view text) {
+  for (char c : text)
+    crc = kByteTable[(static_cast<unsigned char>(c) ^ crc) & 0xFF] ^
+          (crc >> 8);
+  return crc;
+}
+
 }  // namespace
 
 std::string DeviceIdChecksum(std::string_view text) {
-  std::uint16_t crc = 0;
-  for (char c : text) {
-    unsigned index = (static_cast<unsigned char>(c) ^ crc) & 0xFF;
-    crc = static_cast<std::uint16_t>(kNibbleTableLow[index & 0x0F] ^
-                                     (crc >> 8) ^
-                                     kNibbleTableHigh[index >> 4]);
-  }
+  return DeviceIdChecksum(text, {});
+}
+
+std::string DeviceIdChecksum(std::string_view text, std::string_view more) {
+  std::uint16_t crc = Update(Update(0, text), more);
   static const char kDigits[] = "0123456789ABCDEF";
   return {kDigits[crc >> 12], kDigits[(crc >> 8) & 0xF],
           kDigits[(crc >> 4) & 0xF], kDigits[crc & 0xF]};

@@ -11,5 +11,7 @@ namespace pnpsum {
 // of the high table, so this is not CRC-16/ARC and no library routine can
 // stand in for it.
 std::string DeviceIdChecksum(std::string_view text);
+// The checksum of `text` followed by `more`, without joining them.
+std::string DeviceIdChecksum(std::string_view text, std::string_view more);
 
 }  // namespace pnpsum

@@ -12,21 +12,27 @@ constexpr std::size_t kLongestStem = 20;
 }  // namespace
 
 std::string DeviceId(std::string_view manufacturer, std::string_view model) {
-  std::string joined(console::Trim(manufacturer));
-  joined += console::Trim(model);
-  if (joined.empty()) return joined;
-  std::string checksum = DeviceIdChecksum(joined);
-  if (joined.size() > kLongestStem) joined.resize(kLongestStem);
-  std::replace(joined.begin(), joined.end(), ' ', '_');
-  return joined + checksum;
+  // The answers are never joined in full: only the stem is kept.
+  manufacturer = console::Trim(manufacturer);
+  model = console::Trim(model);
+  if (manufacturer.empty() && model.empty()) return {};
+  std::string id;
+  id.reserve(kLongestStem + 4);
+  id += manufacturer.substr(0, kLongestStem);
+  id += model.substr(0, kLongestStem - id.size());
+  std::replace(id.begin(), id.end(), ' ', '_');
+  id += DeviceIdChecksum(manufacturer, model);
+  return id;
 }
 
 void PromptLoop() {
+  std::string manufacturer;
+  std::string model;
   for (;;) {
     console::WritePrompt("MFG: ");
-    std::string manufacturer = console::ReadAnswerLine();
+    console::ReadAnswerLine(&manufacturer);
     console::WritePrompt("MDL: ");
-    std::string model = console::ReadAnswerLine();
+    console::ReadAnswerLine(&model);
     std::string device_id = DeviceId(manufacturer, model);
     if (device_id.empty()) return;
     console::WriteLine({"CID: ", device_id});

@@ -1,6 +1,7 @@
 #include "pnpsum/prompt_loop.h"
 
 #include "console/program.h"
+#include "pnpsum/device_id_checksum.h"
 #include "tests/fake_console.h"
 
 namespace {
@@ -32,14 +33,23 @@ TEST(DeviceId, WorkedExamples) {
   // A blank that ends up 20th becomes an underscore at the end of the stem.
   EXPECT_EQ(pnpsum::DeviceId("Eighteen character", "s x").substr(0, 20),
             "Eighteen_characters_");
+  // The checksum covers both whole answers even when the stem holds only
+  // the manufacturer.
+  EXPECT_EQ(pnpsum::DeviceId("Twenty-one characters", " X"),
+            "Twenty-one_character" +
+                pnpsum::DeviceIdChecksum("Twenty-one charactersX"));
 }
 
 class PromptLoopTest : public FakeConsoleTest {};
 
 TEST_F(PromptLoopTest, RedirectedDialogue) {
-  os_.stdin_bytes = "Acme\r\nLaser 200\r\n";
+  // Long answers first: a shorter one must not keep the longer one's tail.
+  os_.stdin_bytes =
+      " Acme Corp \r\nLaser Printer 2000 Series\r\nAcme\r\nLaser 200\r\n";
   EXPECT_EQ(console::RunMainBlock(pnpsum::PromptLoop), 0);
-  EXPECT_EQ(StdOutBytes(), "MFG: MDL: CID: AcmeLaser_20021C1\r\nMFG: MDL: ");
+  EXPECT_EQ(StdOutBytes(),
+            "MFG: MDL: CID: Acme_CorpLaser_Print19DB\r\n"
+            "MFG: MDL: CID: AcmeLaser_20021C1\r\nMFG: MDL: ");
   EXPECT_EQ(StdOutWrites().size(), 1u);  // a pipe gets it all at the end
 }
 
