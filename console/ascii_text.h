@@ -24,7 +24,6 @@ inline std::string ToLowerAscii(std::string_view text) {
   return result;
 }
 
-
 inline char ToUpperAscii(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
 }

@@ -266,11 +266,11 @@ class PosixPlatform final : public Platform {
     if (IsRegularFile(path)) return path;
     std::size_t slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-    std::string wanted = ToLowerAscii(AfterLastSlash(path));
+    std::string wanted = AfterLastSlash(path);
     std::string found;
     ForEachEntry(folder.empty() ? "/" : folder,
                  [&](std::string_view name, auto kind) {
-      if (name.size() != wanted.size() || ToLowerAscii(name) != wanted) return;
+      if (!EqualsIgnoringCase(name, wanted)) return;
       if (!found.empty() && name >= found) return;
       if (kind() == EntryKind::kFile) found = name;
     });
