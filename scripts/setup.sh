@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Installs from Debian's packages what this machine lacks for building and
 # testing: the Linux toolchain and the checkers the tests call (xmllint,
-# xsltproc) always; with --windows also MinGW-w64 and
+# xsltproc, mandoc, man) always; with --windows also MinGW-w64 and
 # what the Windows test machine needs (qemu and mmdebstrap: this kind of
 # machine cannot run 32-bit code itself, so Wine runs in an emulated guest).
 set -euo pipefail
 
-packages=(cmake g++ make python3 googletest libxml2-utils xsltproc
+packages=(cmake g++ make python3 googletest libxml2-utils xsltproc mandoc man-db groff-base
           clang libclang-rt-14-dev)
 if [ "${1:-}" = --windows ]; then
   packages+=(g++-mingw-w64-i686 qemu-system-x86 mmdebstrap e2fsprogs)
