@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds and runs every test suite:
-#   linux     GoogleTest units and end-to-end tests of the real binaries
+#   linux     GoogleTest units, end-to-end tests of the real binaries, the
+#             stylesheet, the manual pages and the unpacked .tar.gz
 #   sanitize  the same under AddressSanitizer and UndefinedBehaviorSanitizer,
 #             with a short run of each fuzz target
-#   windows   the static 32-bit Windows build, every test under Wine
+#   windows   the static 32-bit Windows build and its .zip, every test
+#             under Wine
 # With --ci no suite may be skipped: a missing tool is installed or fails
 # the run. Without it, a machine that cannot get MinGW-w64 or the Wine
 # machine skips the Windows suite and says so.
@@ -16,6 +18,7 @@ jobs=$(nproc)
 scripts/setup.sh
 cmake --preset linux >/dev/null
 cmake --build --preset linux -j"$jobs"
+cpack --preset linux >/dev/null
 ctest --preset linux
 echo "== linux suite passed"
 
@@ -28,6 +31,7 @@ windows_skipped=""
 if scripts/setup.sh --windows; then
   cmake --preset windows >/dev/null
   cmake --build --preset windows -j"$jobs"
+  cpack --preset windows >/dev/null
   # This kind of machine cannot execute 32-bit code, so Wine runs in an
   # emulated x86-64 guest that sees this tree at the same path.
   scripts/winevm/build-image.sh

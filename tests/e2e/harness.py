@@ -21,10 +21,10 @@ TIMEOUT = 120
 def parse_arguments():
     global BINARY, RUNNER
     parser = argparse.ArgumentParser()
-    parser.add_argument("--binary", required=True)
+    parser.add_argument("--binary")
     parser.add_argument("--runner", default="")
     args, rest = parser.parse_known_args()
-    BINARY = os.path.abspath(args.binary)
+    BINARY = os.path.abspath(args.binary) if args.binary else None
     RUNNER = args.runner.split(";") if args.runner else []
     return [sys.argv[0]] + rest
 
