@@ -77,7 +77,9 @@
           </xsl:call-template>
           <xsl:text> · </xsl:text>
           <xsl:call-template name="count">
-            <xsl:with-param name="n" select="count(manufacturer/driver)"/>
+            <!-- descendant:: walks once; manufacturer/driver would merge
+                 a node set per file. -->
+            <xsl:with-param name="n" select="count(descendant::driver)"/>
             <xsl:with-param name="one" select="'driver'"/>
             <xsl:with-param name="many" select="'drivers'"/>
           </xsl:call-template>
@@ -92,12 +94,14 @@
                  each file's own order of drivers. -->
             <xsl:sort select="@name"/>
             <xsl:variable name="members" select="key('by-name', @name)"/>
+            <!-- Counted once per group, not once per file of it. -->
+            <xsl:variable name="group-rows"
+                select="count($members/driver) + count($members[not(driver)])"/>
             <tbody class="group">
               <xsl:for-each select="$members">
                 <xsl:sort select="@filename"/>
                 <xsl:apply-templates select="." mode="rows">
-                  <xsl:with-param name="group-rows"
-                      select="count($members/driver) + count($members[not(driver)])"/>
+                  <xsl:with-param name="group-rows" select="$group-rows"/>
                   <xsl:with-param name="first" select="position() = 1"/>
                 </xsl:apply-templates>
               </xsl:for-each>
