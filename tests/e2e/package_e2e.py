@@ -103,6 +103,12 @@ class Package(harness.Case):
         if not os.path.exists(PACKAGE):
             raise AssertionError(PACKAGE + " is missing: run cpack first "
                                  "(cpack --preset NAME)")
+        built = max(os.path.getmtime(os.path.join(BUILD, name))
+                    for name in os.listdir(BUILD)
+                    if name.split(".")[0] in ("infsurvey", "pnpsum"))
+        if os.path.getmtime(PACKAGE) < built:
+            raise AssertionError(PACKAGE + " is older than the programs: "
+                                 "run cpack again (cpack --preset NAME)")
         cls.scratch = tempfile.TemporaryDirectory()
         cls.root = os.path.join(cls.scratch.name, "Program Files")
         cls.modes = unpack(cls.root)
