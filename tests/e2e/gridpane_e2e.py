@@ -234,6 +234,28 @@ class Stylesheet(harness.Case):
                          ["driver"] * 3 + ["empty", "driver"])
         self.assertEqual(by_name["Lonely"][0][0], "empty")
 
+    def test_catalogue_from_windows(self):
+        # Written as the Windows build writes it: paths with backslashes,
+        # a drive letter, the default comment.
+        store = "C:\\Windows\\System32\\DriverStore\\FileRepository\\"
+        catalogue = (
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+            "<?xml-stylesheet href=\"gridpane.xsl\" type=\"text/xsl\"?>\r\n"
+            "<drivers\r\n location='%s'\r\n"
+            " time=\"09:05:00 Mo 07 Dezember 2026\" >\r\n"
+            "  <comment>\r\nWindows 7 64bit AMD pre-installed drivers\r\n"
+            "  </comment>\r\n"
+            "  <manufacturer name='Fabrikam' filename='%sprnfa001.inf_amd64_"
+            "neutral_5e1f\\prnfa001.inf' >\r\n"
+            "    <driver name='Fabrikam Mono 21 PCL6' >\r\n"
+            "       FAM21.GPD,FabrikamMono_21A5\r\n"
+            "    </driver>\r\n"
+            "  </manufacturer>\r\n"
+            "</drivers>\r\n" % (store, store)).encode()
+        groups = self.assertPage(catalogue)
+        self.assertEqual(groups[0][0][1][2],
+                         store + "prnfa001.inf_amd64_neutral_5e1f\\prnfa001.inf")
+
     def test_empty_repository(self):
         empty = os.path.join(self.scratch.name, "none") + "/"
         os.mkdir(empty)
