@@ -5,11 +5,9 @@ catalogue holds it, escaped once."""
 import argparse
 import html.parser
 import os
-import re
 import subprocess
 import sys
 import tempfile
-import unittest
 import xml.etree.ElementTree as ElementTree
 
 import harness

@@ -8,7 +8,6 @@ import struct
 import sys
 import tarfile
 import tempfile
-import unittest
 import xml.etree.ElementTree as ElementTree
 import zipfile
 
@@ -79,8 +78,7 @@ def pe_facts(path):
              for i in range(sections)]
 
     def offset(rva):
-        for size, address, _, raw, _ in ((t[0], t[1], t[2], t[3], t[4])
-                                         for t in table):
+        for size, address, _, raw, _ in table:
             if address <= rva < address + max(size, 1):
                 return rva - address + raw
         raise AssertionError("address outside every section")
