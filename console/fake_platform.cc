@@ -100,6 +100,13 @@ bool FakePlatform::IsLead(char byte) const {
 
 bool FakePlatform::DecodeChar(const char* bytes, int count,
                               std::uint16_t* code) {
+  std::string sequence(bytes, static_cast<std::size_t>(count));
+  if (auto character = characters.find(sequence); character != characters.end()) {
+    *code = character->second;
+    return true;
+  }
+  for (const auto& [other, unused] : characters)
+    if (other[0] == bytes[0]) return false;
   if (invalid_bytes.find(bytes[0]) != std::string::npos) return false;
   int needed = IsLead(bytes[0]) ? 2 : 1;
   if (count != needed) return false;
@@ -111,7 +118,7 @@ bool FakePlatform::DecodeChar(const char* bytes, int count,
 }
 
 bool FakePlatform::BytesAreCharacters() {
-  return lead_bytes.empty() && invalid_bytes.empty();
+  return lead_bytes.empty() && invalid_bytes.empty() && characters.empty();
 }
 
 const char* FakePlatform::CharNext(const char* text) {

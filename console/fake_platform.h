@@ -54,10 +54,12 @@ class FakePlatform final : public Platform {
   std::map<std::string, int> reads_of_file;
   int open_handles = 0;
 
-  // Bytes that need a second byte to form a character, and bytes that
-  // never form one; both empty means one byte, one character.
+  // Bytes that need a second byte to form a character, bytes that never
+  // form one, and longer characters by their bytes (no byte that begins
+  // one forms a character alone); all empty means one byte, one character.
   std::string lead_bytes;
   std::string invalid_bytes;
+  std::map<std::string, std::uint16_t> characters;
 
   CodeLocation location{"fake.exe", 0x1A2B};
   int failures_offered = 0;

@@ -1,7 +1,6 @@
 #include "console/statements.h"
 
 #include "console/io_status.h"
-#include "console/text_stream.h"
 
 namespace console {
 
@@ -20,6 +19,22 @@ void WritePrompt(std::string_view prompt) {
 void ReadAnswerLine(std::string* answer) {
   ReadLineText(StdIn(), answer);
   SkipLine(StdIn());
+  IoCheck();
+}
+
+void OpenTextFile(TextStream& file, const std::string& name) {
+  OpenForReading(file, name);
+  IoCheck();
+}
+
+std::string_view ReadTextCharacters(TextStream& file) {
+  std::string_view characters = ReadNarrowedCharacters(file);
+  IoCheck();
+  return characters;
+}
+
+void CloseTextFile(TextStream& file) {
+  CloseStream(file);
   IoCheck();
 }
 

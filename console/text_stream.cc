@@ -10,10 +10,14 @@ namespace console {
 namespace {
 
 constexpr std::uint32_t kMaxLineChunk = 255;
-constexpr char kEndOfInputByte = 26;
+// The most bytes a character of any code page is tried with.
+constexpr std::uint32_t kMaxCharBytes = 7;
+// What ReadNarrowedCharacters gives for a character of code 128 or above.
+constexpr char kNarrowedNonAscii = '\x80';
+// The code of a byte that begins no character of the code page.
+constexpr std::uint16_t kNotACharacter = 0xFFFD;
 
-// Bytes that end a run of ordinary line bytes: the line ends, and 26,
-// which is ordinary again on a stream without the 26 rule.
+// Bytes that end a run of ordinary line bytes.
 constexpr std::array<bool, 256> kRunStops = [] {
   std::array<bool, 256> stops{};
   stops['\n'] = stops['\r'] = stops[kEndOfInputByte] = true;
@@ -26,18 +30,14 @@ TextStream std_out(StreamRole::kStdOut);
 void ClearStream(TextStream& stream) {
   stream.handle = 0;
   stream.mode = StreamMode::kClosed;
-  stream.crlf_style = kCrLfStyleDefault;
   stream.flush_at_statement_end = false;
   stream.close_handle = false;
   stream.input_ended = false;
   stream.byte_characters = false;
+  stream.at_file_start = false;
   stream.position = 0;
   stream.end = 0;
   stream.name.clear();
-}
-
-bool IsEndByte(const TextStream& stream, char byte) {
-  return stream.crlf_style && byte == kEndOfInputByte;
 }
 
 void OpenStandard(TextStream& stream) {
@@ -89,36 +89,75 @@ bool EnsureReading(TextStream& stream) {
   return false;
 }
 
-void Refill(TextStream& stream) {
-  std::uint32_t count = 0;
-  std::uint32_t code =
-      Os().ReadFile(stream.handle, stream.buffer, kStreamBufferSize, &count);
+// Makes `count` unread bytes available unless the input ends first: the
+// unread bytes move to the front and the system's bytes follow them. At
+// the end of input a 26 follows the last byte; it stays, so every later
+// read finds the end without asking the system again.
+void FillAhead(TextStream& stream, std::uint32_t count) {
+  std::uint32_t kept = stream.end - stream.position;
+  if (kept >= count || stream.input_ended) return;
+  std::memmove(stream.buffer, stream.buffer + stream.position, kept);
+  stream.position = 0;
+  std::uint32_t got = 0;
+  std::uint32_t code = Os().ReadFile(stream.handle, stream.buffer + kept,
+                                     kStreamBufferSize - kept, &got);
   if (code != 0) {
-    count = 0;
+    got = 0;
     // A pipe whose writer has gone has simply ended.
     if (code != kErrorBrokenPipe) SetIoStatus(code);
   }
-  stream.position = 0;
-  stream.end = count;
-  if (count == 0) {
-    // The 26 stays, so every later read finds the end without asking the
-    // system again.
-    stream.buffer[0] = kEndOfInputByte;
-    stream.end = 1;
+  stream.end = kept + got;
+  if (got == 0) {
+    stream.buffer[stream.end++] = kEndOfInputByte;  // kept < count leaves room
     stream.input_ended = true;
   }
+}
+
+// The 26 that marks the end of input, as opposed to a 26 in the input.
+bool AtEndMark(const TextStream& stream) {
+  return stream.input_ended && stream.position + 1 == stream.end;
 }
 
 // The next byte, consumed; false at the end of input, where a 26 that
 // marks the end stays unread.
 bool TakeByte(TextStream& stream, char* byte) {
   if (!EnsureReading(stream)) return false;
-  if (stream.position == stream.end) Refill(stream);
+  FillAhead(stream, 1);
   char next = stream.buffer[stream.position];
-  if (stream.input_ended || IsEndByte(stream, next)) return false;
+  if (next == kEndOfInputByte) return false;
   ++stream.position;
   *byte = next;
   return true;
+}
+
+struct Decoded {
+  bool valid = false;      // the bytes form a character of the code page
+  std::uint16_t code = 0;
+  std::uint32_t bytes = 0;  // input bytes it takes; 0 at the end of input
+  std::uint32_t seen = 0;   // input bytes before the end, up to seven
+};
+
+// Decodes the character at the position without consuming it: up to seven
+// bytes are tried one more at a time, the bytes from the end of input on
+// taken as 26.
+Decoded DecodeAhead(TextStream& stream) {
+  char bytes[kMaxCharBytes];
+  Decoded result;
+  for (std::uint32_t count = 1; count <= kMaxCharBytes; ++count) {
+    char byte = kEndOfInputByte;
+    if (result.seen == count - 1) {
+      FillAhead(stream, count);
+      byte = stream.buffer[stream.position + count - 1];
+      if (byte != kEndOfInputByte) ++result.seen;
+    }
+    bytes[count - 1] = byte;
+    if (Os().DecodeChar(bytes, static_cast<int>(count), &result.code)) {
+      result.valid = true;
+      result.bytes = std::min(count, result.seen);
+      return result;
+    }
+  }
+  return result;
 }
 
 // Appends up to 255 bytes of the current line to `line`; gives the count.
@@ -143,10 +182,10 @@ std::uint32_t ReadLineChunk(TextStream& stream, std::string* line) {
         continue;
       }
       byte = stream.buffer[stream.position];
-      if (IsEndByte(stream, byte)) {
+      if (byte == kEndOfInputByte) {
         // A 26 inside the input ends the line and is used up; the one that
         // marks the end of input stays.
-        if (!stream.input_ended) ++stream.position;
+        if (!AtEndMark(stream)) ++stream.position;
         break;
       }
       ++stream.position;
@@ -162,6 +201,45 @@ std::uint32_t ReadLineChunk(TextStream& stream, std::string* line) {
     ++stored;
   }
   return stored;
+}
+
+// The bytes buffered, asking the system for more when none are left, up
+// to the next 26; all of them consumed.
+std::string_view TakeBufferedBytes(TextStream& stream) {
+  FillAhead(stream, 1);
+  const char* begin = stream.buffer + stream.position;
+  std::size_t size = stream.end - stream.position;
+  if (const void* stop = std::memchr(begin, kEndOfInputByte, size))
+    size = static_cast<std::size_t>(static_cast<const char*>(stop) - begin);
+  stream.position += static_cast<std::uint32_t>(size);
+  return {begin, size};
+}
+
+std::string_view TakeDecodedCharacters(TextStream& stream) {
+  std::uint32_t count = 0;
+  if (stream.at_file_start) {
+    stream.at_file_start = false;
+    FillAhead(stream, 2);
+    if (stream.end - stream.position >= 2 &&
+        std::memcmp(stream.buffer + stream.position, "\xFF\xFE", 2) == 0) {
+      stream.position += 2;
+      stream.narrowed[count++] = kNarrowedNonAscii;
+      stream.narrowed[count++] = kNarrowedNonAscii;
+    }
+  }
+  FillAhead(stream, 1);
+  // A block ends where the buffer does, so a reader that has read enough
+  // never causes a read it does not use.
+  while (count < kStreamBufferSize && stream.position < stream.end) {
+    Decoded next = DecodeAhead(stream);
+    if (next.seen == 0) break;  // the end of input
+    // A byte that begins no character is a character of its own.
+    if (!next.valid) next = {true, kNotACharacter, 1, 1};
+    stream.position += next.bytes;
+    stream.narrowed[count++] =
+        next.code < 128 ? static_cast<char>(next.code) : kNarrowedNonAscii;
+  }
+  return {stream.narrowed, count};
 }
 
 }  // namespace
@@ -199,7 +277,7 @@ void WriteText(TextStream& stream, std::string_view text) {
 }
 
 void WriteLineEnd(TextStream& stream) {
-  WriteText(stream, stream.crlf_style ? "\r\n" : "\n");
+  WriteText(stream, "\r\n");
   EndStatement(stream);
 }
 
@@ -244,45 +322,35 @@ void OpenForReading(TextStream& stream, const std::string& name) {
   stream.mode = StreamMode::kReading;
   stream.close_handle = true;
   stream.byte_characters = Os().BytesAreCharacters();
+  stream.at_file_start = true;
 }
 
 bool AtEndOfFile(TextStream& stream) {
-  if (stream.mode == StreamMode::kReading && stream.position < stream.end)
-    return stream.input_ended ||
-           IsEndByte(stream, stream.buffer[stream.position]);
-  char byte;
-  if (!TakeByte(stream, &byte)) return true;
-  --stream.position;
-  return false;
+  if (!EnsureReading(stream)) return true;
+  FillAhead(stream, 1);
+  return stream.buffer[stream.position] == kEndOfInputByte;
 }
 
 std::uint16_t ReadCharCode(TextStream& stream) {
-  char bytes[7];
-  for (int count = 1; count <= 7; ++count) {
-    if (!TakeByte(stream, &bytes[count - 1])) bytes[count - 1] = kEndOfInputByte;
-    if (stream.byte_characters) return static_cast<unsigned char>(bytes[0]);
-    std::uint16_t code;
-    if (Os().DecodeChar(bytes, count, &code)) return code;
+  if (!EnsureReading(stream)) return kEndOfInputByte;
+  if (stream.byte_characters) {
+    char byte;
+    if (!TakeByte(stream, &byte)) return kEndOfInputByte;
+    return static_cast<unsigned char>(byte);
   }
-  SetIoStatus(kErrorNoCharacter);
-  return 0;
+  Decoded next = DecodeAhead(stream);
+  if (!next.valid) {
+    SetIoStatus(kErrorNoCharacter);
+    return 0;
+  }
+  stream.position += next.bytes;
+  return next.code;
 }
 
-std::string_view BufferedInput(TextStream& stream) {
+std::string_view ReadNarrowedCharacters(TextStream& stream) {
   if (!EnsureReading(stream)) return {};
-  if (stream.position == stream.end) Refill(stream);
-  if (stream.input_ended) return {};
-  const char* begin = stream.buffer + stream.position;
-  std::size_t size = stream.end - stream.position;
-  if (stream.crlf_style) {
-    if (const void* stop = std::memchr(begin, kEndOfInputByte, size))
-      size = static_cast<std::size_t>(static_cast<const char*>(stop) - begin);
-  }
-  return {begin, size};
-}
-
-void ConsumeInput(TextStream& stream, std::size_t count) {
-  stream.position += static_cast<std::uint32_t>(count);
+  return stream.byte_characters ? TakeBufferedBytes(stream)
+                                : TakeDecodedCharacters(stream);
 }
 
 void CloseStream(TextStream& stream) {

@@ -18,8 +18,8 @@ namespace console {
 constexpr std::uint32_t kStreamBufferSize = 128;
 
 // Every stream of this system writes CR LF as its line end and takes the
-// byte 26 (Ctrl-Z) for the end of input; streams copy this default.
-constexpr bool kCrLfStyleDefault = true;
+// byte 26 (Ctrl-Z) for the end of input.
+constexpr char kEndOfInputByte = 26;
 
 enum class StreamMode { kClosed, kReading, kWriting };
 enum class StreamRole { kFile, kStdIn, kStdOut };
@@ -35,15 +35,16 @@ struct TextStream {
   StreamRole role;
   Handle handle = 0;
   StreamMode mode = StreamMode::kClosed;
-  bool crlf_style = kCrLfStyleDefault;
   bool flush_at_statement_end = false;  // console output: each statement
   bool close_handle = false;            // files only, never standard handles
-  bool input_ended = false;  // the 26 in the buffer marks the end for good
+  bool input_ended = false;  // the last byte buffered is a 26 that marks the end
   bool byte_characters = false;  // each byte is a character: no decoding
+  bool at_file_start = false;    // nothing read yet since the file was opened
   std::uint32_t position = 0;  // next byte to read or write
   std::uint32_t end = 0;       // valid bytes when reading
   std::string name;            // empty for the standard streams
   char buffer[kStreamBufferSize] = {};
+  char narrowed[kStreamBufferSize] = {};  // see ReadNarrowedCharacters
 };
 
 // The process-wide standard streams; each opens itself on first use.
@@ -74,14 +75,16 @@ bool AtEndOfFile(TextStream& stream);
 // The next character of the 8-bit code page as a 16-bit code; 26 at the
 // end of input, 0 with code 106 when seven bytes give no character.
 std::uint16_t ReadCharCode(TextStream& stream);
-// The bytes buffered for reading (at most kStreamBufferSize), asking the
-// system for more when none are left; empty at the end of input. Stops
-// before a 26, which stays unread.
-// For readers that take many characters of a code page where each byte is
-// one (see byte_characters).
-std::string_view BufferedInput(TextStream& stream);
-// Marks the first `count` bytes that BufferedInput gave as read.
-void ConsumeInput(TextStream& stream, std::size_t count);
+// The next characters of a text, each narrowed to one byte: a character
+// below 128 as its own code, every other one as a byte of 128 or above.
+// Empty at the end of input, which a 26 also marks. Gives at most one
+// buffer's worth and asks the system for more only when it is used up.
+// Never fails on the text itself: bytes that form no character of the
+// code page within seven give one character of their first byte alone, and
+// a UTF-16LE byte-order mark (FF FE) at the start of a file gives two
+// characters whatever the code page, so its second byte cannot join the
+// text after it.
+std::string_view ReadNarrowedCharacters(TextStream& stream);
 // Writes out what a writing stream holds, closes a file's handle.
 void CloseStream(TextStream& stream);
 

@@ -96,11 +96,46 @@ TEST_F(InfLineReaderTest, UnopenableFileEndsTheRunWithTheReport) {
   console::SetPlatform(&os_);
 }
 
-TEST_F(InfLineReaderTest, ReadFailureAndUndecodableCharacterEndTheRun) {
-  os_.files["x.inf"] = "[Version]\r\n\xff";
-  os_.invalid_bytes = "\xff";
+TEST_F(InfLineReaderTest, FailedReadEndsTheRun) {
+  os_.files["x.inf"] = "[Version]\r\n";
+  os_.FailCall(console::FakePlatform::Call::kReadFile, 1, 23);
   EXPECT_EQ(console::RunMainBlock([] { ReadInfLines("x.inf"); }), 1);
-  EXPECT_NE(StdErrBytes().find("Invalid numeric input.\r\n"), std::string::npos);
+  EXPECT_NE(StdErrBytes().find("I/O error 23.\r\n"), std::string::npos);
+  EXPECT_EQ(os_.open_handles, 0);
+}
+
+// Bytes a code page cannot decode never end the run: they vanish as one
+// character each, and the bytes after the first are read again.
+TEST_F(InfLineReaderTest, UndecodableBytesVanishOneAtATime) {
+  struct Case {
+    std::string name, bytes;
+    InfLineList lines;
+  };
+  const Case cases[] = {
+      {"never decodes", "[Ver\x9dsion]\r\n\x9d", {"[Version]"}},
+      {"decodes on the second byte", "[Ver\x90Ision]\r\n", {"[Version]"}},
+      {"decodes on the seventh byte", "[Ver\x91" "ABCDEFsion]\r\n", {"[Version]"}},
+      {"longer than seven: the first byte alone", "[Ver\x92" "ABCDEFG]\r\n",
+       {"[VerABCDEFG]"}},
+      {"a beginning at the end of the file", "[Version]\r\nA\x90", {"[Version]", "A"}},
+      {"a beginning before a 26", "[Version]\r\nA\x91" "AB\x1a" "CDEF\r\n",
+       {"[Version]", "AAB"}},
+      // FE joins the "[" after it in this code page, but not at the start
+      // of a file, where FF FE is UTF-16's byte-order mark.
+      {"byte-order mark", "\xff\xfe[Version]\r\n\xfe[x\r\n", {"[Version]", "x"}},
+  };
+  os_.invalid_bytes = "\x9d\xff";
+  os_.characters = {{"\x90I", 0x3042},
+                    {"\x91" "ABCDEF", 0x3043},
+                    {"\x92" "ABCDEFGH", 0x3044},
+                    {"\xfe[", 0x3045}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(Read(c.bytes), c.lines) << c.name;
+    EXPECT_EQ(console::IoStatus(), 0u) << c.name;
+  }
+  // A character whose bytes straddle two reads of the file.
+  std::string long_line(126, 'x');
+  EXPECT_EQ(Read(long_line + "\x91" "ABCDEFyz\r\n"), (InfLineList{long_line + "yz"}));
   EXPECT_EQ(os_.open_handles, 0);
 }
 
