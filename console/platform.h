@@ -121,8 +121,9 @@ class Platform {
 
   virtual LocalTime GetLocalTime() = 0;
   // Locale item `item` of the thread's locale into a buffer of
-  // `buffer_size` characters: the text and its length plus one, or 0 when
-  // the locale has none or it does not fit.
+  // `buffer_size` characters: the text in UTF-8, whatever character set
+  // the locale keeps it in, and its length in characters plus one; 0 when
+  // the locale has none, it does not fit or it cannot be converted.
   virtual int GetLocaleInfo(int item, int buffer_size, std::string* text) = 0;
 };
 

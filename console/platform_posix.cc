@@ -7,6 +7,7 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
 #include <poll.h>
@@ -17,6 +18,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "console/ascii_text.h"
@@ -103,9 +105,36 @@ void ForEachEntry(const std::string& folder, Visit visit) {
   closedir(dir);
 }
 
+// `text` in the character set `codeset` as UTF-8; nothing when it is not
+// valid there or iconv cannot convert from that set.
+std::optional<std::string> ToUtf8From(const char* codeset, std::string_view text) {
+  bool ascii = true;
+  for (char c : text) ascii &= static_cast<unsigned char>(c) < 128;
+  if (ascii) return std::string(text);
+  iconv_t converter = iconv_open("UTF-8", codeset);
+  if (converter == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  std::string utf8(text.size() * 4, '\0');  // room for any character set
+  char* in = const_cast<char*>(text.data());
+  std::size_t in_left = text.size();
+  char* out = utf8.data();
+  std::size_t out_left = utf8.size();
+  std::size_t converted = iconv(converter, &in, &in_left, &out, &out_left);
+  iconv_close(converter);
+  if (converted == static_cast<std::size_t>(-1) || in_left != 0)
+    return std::nullopt;
+  utf8.resize(utf8.size() - out_left);
+  return utf8;
+}
+
+int Utf8CharacterCount(const std::string& utf8) {
+  int count = 0;
+  for (char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
+
 // The time separator of a strftime time format: the text between the
 // hour and the minute conversions; empty when the format has no hour.
-std::string TimeSeparator(const std::string& format) {
+std::string TimeSeparator(const std::string& format, locale_t locale) {
   for (std::size_t i = 0; i + 1 < format.size(); ++i) {
     if (format[i] != '%') continue;
     std::size_t conversion = i + 1;
@@ -114,9 +143,9 @@ std::string TimeSeparator(const std::string& format) {
     char letter = format[conversion];
     if (letter == 'T' || letter == 'R') return ":";
     if (letter == 'r') {
-      std::string twelve_hour = nl_langinfo(T_FMT_AMPM);
+      std::string twelve_hour = nl_langinfo_l(T_FMT_AMPM, locale);
       if (twelve_hour.find("%r") != std::string::npos) return "";
-      return TimeSeparator(twelve_hour);
+      return TimeSeparator(twelve_hour, locale);
     }
     if (letter == 'H' || letter == 'I' || letter == 'k' || letter == 'l') {
       std::size_t next = format.find('%', conversion + 1);
@@ -133,7 +162,11 @@ class PosixPlatform final : public Platform {
   PosixPlatform(int argc, char** argv) : argc_(argc), argv_(argv) {
     // A reader that has gone must show as a failed write, not kill us.
     signal(SIGPIPE, SIG_IGN);
-    setlocale(LC_TIME, "");
+    // The user's time locale, with the character set of the same name, in
+    // which its names are written.
+    const char* name = setlocale(LC_TIME, "");
+    time_locale_ =
+        newlocale(LC_CTYPE_MASK | LC_TIME_MASK, name ? name : "C", nullptr);
   }
 
   std::uint32_t GetStdHandle(StdHandle which, Handle* handle) override {
@@ -294,6 +327,7 @@ class PosixPlatform final : public Platform {
   // Items 30 (time separator), 49-55 (abbreviated days, Monday first) and
   // 56-67 (month names) come from the LC_TIME locale.
   int GetLocaleInfo(int item, int buffer_size, std::string* text) override {
+    if (time_locale_ == nullptr) return 0;
     static const nl_item kDays[] = {ABDAY_2, ABDAY_3, ABDAY_4, ABDAY_5,
                                     ABDAY_6, ABDAY_7, ABDAY_1};
     static const nl_item kMonths[] = {MON_1, MON_2, MON_3,  MON_4,
@@ -301,21 +335,25 @@ class PosixPlatform final : public Platform {
                                       MON_9, MON_10, MON_11, MON_12};
     std::string value;
     if (item == 30) {
-      value = TimeSeparator(nl_langinfo(T_FMT));
+      value = TimeSeparator(nl_langinfo_l(T_FMT, time_locale_), time_locale_);
     } else if (item >= 49 && item <= 55) {
-      value = nl_langinfo(kDays[item - 49]);
+      value = nl_langinfo_l(kDays[item - 49], time_locale_);
     } else if (item >= 56 && item <= 67) {
-      value = nl_langinfo(kMonths[item - 56]);
+      value = nl_langinfo_l(kMonths[item - 56], time_locale_);
     }
-    if (value.empty() || static_cast<int>(value.size()) + 1 > buffer_size)
-      return 0;
-    *text = value;
-    return static_cast<int>(value.size()) + 1;
+    std::optional<std::string> utf8 =
+        ToUtf8From(nl_langinfo_l(CODESET, time_locale_), value);
+    if (!utf8 || utf8->empty()) return 0;
+    int length = Utf8CharacterCount(*utf8);
+    if (length + 1 > buffer_size) return 0;
+    *text = std::move(*utf8);
+    return length + 1;
   }
 
  private:
   int argc_;
   char** argv_;
+  locale_t time_locale_ = nullptr;
 };
 
 }  // namespace

@@ -22,6 +22,16 @@ std::uint32_t LastError() {
 
 const char* StepOne(const char* text) { return ::CharNextA(text); }
 
+std::string WideToUtf8(const wchar_t* wide, int length) {
+  if (length <= 0) return "";
+  int utf8_length = ::WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr,
+                                          0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(utf8_length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide, length, utf8.data(), utf8_length,
+                        nullptr, nullptr);
+  return utf8;
+}
+
 class Win32Platform final : public Platform {
  public:
   Win32Platform() {
@@ -103,13 +113,7 @@ class Win32Platform final : public Platform {
     std::wstring wide(static_cast<std::size_t>(wide_length), L'\0');
     ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(),
                           wide_length);
-    int utf8_length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(),
-                                            wide_length, nullptr, 0, nullptr,
-                                            nullptr);
-    std::string utf8(static_cast<std::size_t>(utf8_length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, utf8.data(),
-                          utf8_length, nullptr, nullptr);
-    return utf8;
+    return WideToUtf8(wide.data(), wide_length);
   }
 
   CodeLocation LocateCode(const void* address) override {
@@ -196,12 +200,16 @@ class Win32Platform final : public Platform {
     return result;
   }
 
+  // The wide form: the ANSI one gives the names in the locale's own code
+  // page, which need not be the system's, and in none at all for locales
+  // that have no ANSI code page.
   int GetLocaleInfo(int item, int buffer_size, std::string* text) override {
-    std::string buffer(static_cast<std::size_t>(buffer_size), '\0');
-    int length = ::GetLocaleInfoA(::GetThreadLocale(),
+    std::wstring buffer(static_cast<std::size_t>(buffer_size), L'\0');
+    int length = ::GetLocaleInfoW(::GetThreadLocale(),
                                   static_cast<LCTYPE>(item), buffer.data(),
                                   buffer_size);
-    if (length > 0) *text = buffer.substr(0, static_cast<std::size_t>(length - 1));
+    if (length <= 0) return 0;
+    *text = WideToUtf8(buffer.data(), length - 1);
     return length;
   }
 };

@@ -66,10 +66,8 @@ int RunMainBlock(MainBlock main_block) {
   return exit_code;
 }
 
-void RunProgram(int argc, char** argv, MainBlock main_block,
-                MainBlock start_up) {
+void RunProgram(int argc, char** argv, MainBlock main_block) {
   SetPlatform(&SystemPlatform(argc, argv));
-  if (start_up != nullptr) start_up();
   int exit_code = RunMainBlock(main_block);
   Os().ExitProcess(exit_code);
   std::abort();  // not reached: a virtual call does not carry [[noreturn]]

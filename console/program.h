@@ -15,8 +15,7 @@ using MainBlock = void (*)();
 int RunMainBlock(MainBlock main_block);
 
 // The program's whole run on the system's platform; never returns.
-[[noreturn]] void RunProgram(int argc, char** argv, MainBlock main_block,
-                             MainBlock start_up = nullptr);
+[[noreturn]] void RunProgram(int argc, char** argv, MainBlock main_block);
 
 // The report's text: "Exception EInOutError in module M at 0000ABCD." and
 // the message with a final ".", each followed by CR LF.

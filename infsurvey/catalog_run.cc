@@ -16,6 +16,7 @@ namespace infsurvey {
 using console::WriteLine;
 
 void CatalogRun() {
+  LocaleTexts locale = LoadLocaleTexts();
   std::string repository_folder = kDefaultRepositoryFolder;
   std::string catalog_comment = kDefaultCatalogComment;
   if (std::string folder = console::ArgumentText(1); !folder.empty())
@@ -30,7 +31,10 @@ void CatalogRun() {
   WriteLine({"<?xml-stylesheet href=\"gridpane.xsl\" type=\"text/xsl\"?>"});
   WriteLine({"<drivers"});
   WriteLine({" location=", XmlQuoteAttr(repository_folder)});
-  WriteLine({" time=\"", XmlDoubleQuotedValue(CatalogTimeStamp()), "\" >"});
+  WriteLine({" time=\"",
+             XmlDoubleQuotedValue(
+                 CatalogTimeStamp(locale, console::Os().GetLocalTime())),
+             "\" >"});
   WriteLine({"  <comment>"});
   WriteLine({XmlEscapeText(catalog_comment)});
   WriteLine({"  </comment>"});

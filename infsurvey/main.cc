@@ -4,9 +4,7 @@
 //   infsurvey [repository-folder [comment]]
 #include "console/program.h"
 #include "infsurvey/catalog_run.h"
-#include "infsurvey/time_stamp.h"
 
 int main(int argc, char** argv) {
-  console::RunProgram(argc, argv, infsurvey::CatalogRun,
-                      infsurvey::LoadLocaleTexts);
+  console::RunProgram(argc, argv, infsurvey::CatalogRun);
 }

@@ -30,19 +30,21 @@ std::string Digits(int value, std::size_t width) {
 
 }  // namespace
 
-void LoadLocaleTexts() {
-  for (int i = 0; i < 7; ++i)
-    DayAbbreviations[i] = LocaleText(kFirstDayItem + (i + 6) % 7, kDayFallbacks[i]);
-  for (int i = 0; i < 12; ++i)
-    MonthNames[i] = LocaleText(kFirstMonthItem + i, kMonthFallbacks[i]);
-  // A buffer of two characters: a longer separator does not fit, and an
-  // empty one leaves the terminating NUL, which shows as nothing.
-  std::string separator;
-  if (console::Os().GetLocaleInfo(kTimeSeparatorItem, 2, &separator) > 0) {
-    TimeSeparatorChar = separator.empty() ? '\0' : separator[0];
-  } else {
-    TimeSeparatorChar = ':';
+LocaleTexts LoadLocaleTexts() {
+  LocaleTexts texts;
+  for (int i = 0; i < 7; ++i) {
+    texts.day_abbreviations[i] =
+        LocaleText(kFirstDayItem + (i + 6) % 7, kDayFallbacks[i]);
   }
+  for (int i = 0; i < 12; ++i)
+    texts.month_names[i] = LocaleText(kFirstMonthItem + i, kMonthFallbacks[i]);
+  // A buffer of two characters: a longer separator does not fit, and an
+  // empty one leaves only the terminating NUL, which shows as nothing.
+  if (console::Os().GetLocaleInfo(kTimeSeparatorItem, 2,
+                                  &texts.time_separator) <= 0) {
+    texts.time_separator = ":";
+  }
+  return texts;
 }
 
 int DayOfWeek(int year, int month, int day) {
@@ -53,19 +55,15 @@ int DayOfWeek(int year, int month, int day) {
   return sunday_based + 1;
 }
 
-std::string CatalogTimeStamp(const console::LocalTime& time) {
-  std::string separator;
-  if (TimeSeparatorChar != '\0') separator = TimeSeparatorChar;
+std::string CatalogTimeStamp(const LocaleTexts& texts,
+                             const console::LocalTime& time) {
+  const std::string& separator = texts.time_separator;
   const std::string& day_name =
-      DayAbbreviations[DayOfWeek(time.year, time.month, time.day) - 1];
-  const std::string& month_name = MonthNames[time.month - 1];
+      texts.day_abbreviations[DayOfWeek(time.year, time.month, time.day) - 1];
+  const std::string& month_name = texts.month_names[time.month - 1];
   return Digits(time.hour, 2) + separator + Digits(time.minute, 2) +
          separator + Digits(time.second, 2) + " " + day_name + " " +
          Digits(time.day, 2) + " " + month_name + " " + Digits(time.year, 4);
-}
-
-std::string CatalogTimeStamp() {
-  return CatalogTimeStamp(console::Os().GetLocalTime());
 }
 
 }  // namespace infsurvey

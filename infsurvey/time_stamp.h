@@ -10,19 +10,21 @@
 
 namespace infsurvey {
 
-// Read once at start-up from the thread's locale; English where the
-// locale gives nothing. Entry 0 is Sunday and January.
-inline std::array<std::string, 7> DayAbbreviations;
-inline std::array<std::string, 12> MonthNames;
-inline char TimeSeparatorChar = ':';
+// The locale's texts of a time stamp, in UTF-8.
+struct LocaleTexts {
+  std::array<std::string, 7> day_abbreviations;  // Sunday first
+  std::array<std::string, 12> month_names;       // January first
+  std::string time_separator;                    // one character, or none
+};
 
-void LoadLocaleTexts();
+// The texts of the thread's locale; English for each the locale does not
+// give, and ":" for a separator longer than one character.
+LocaleTexts LoadLocaleTexts();
 
 // Day of the week in the Gregorian calendar, 1 for Sunday to 7 for Saturday.
 int DayOfWeek(int year, int month, int day);
 
-std::string CatalogTimeStamp(const console::LocalTime& time);
-// The time stamp of this moment.
-std::string CatalogTimeStamp();
+std::string CatalogTimeStamp(const LocaleTexts& texts,
+                             const console::LocalTime& time);
 
 }  // namespace infsurvey

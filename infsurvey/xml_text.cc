@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "console/platform.h"
+#include "console/utf8.h"
 
 namespace infsurvey {
 namespace {
@@ -29,17 +30,16 @@ std::string Escape(std::string_view text, std::size_t longest, Replace replace) 
   return result;
 }
 
-}  // namespace
-
-std::string XmlCharacters(std::string_view text) {
-  // Printable ASCII is the same in every code page, in UTF-8 and in XML,
-  // and it is nearly all the text an INF holds.
+bool IsPrintableAscii(std::string_view text) {
   bool printable_ascii = true;
   for (char c : text)
     printable_ascii &= static_cast<unsigned char>(c) >= 32 &&
                        static_cast<unsigned char>(c) <= 127;
-  if (printable_ascii) return std::string(text);
-  std::string utf8 = console::Os().ToUtf8(text);
+  return printable_ascii;
+}
+
+// UTF-8 with every character XML 1.0 forbids replaced.
+std::string XmlAllowedCharacters(std::string_view utf8) {
   std::string result;
   result.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size(); ++i) {
@@ -55,6 +55,15 @@ std::string XmlCharacters(std::string_view text) {
     }
   }
   return result;
+}
+
+}  // namespace
+
+std::string XmlCharacters(std::string_view text) {
+  // Printable ASCII is the same in every code page, in UTF-8 and in XML,
+  // and it is nearly all the text an INF holds.
+  if (IsPrintableAscii(text)) return std::string(text);
+  return XmlAllowedCharacters(console::Os().ToUtf8(text));
 }
 
 std::string XmlEscapeText(std::string_view text) {
@@ -90,8 +99,12 @@ std::string XmlQuoteAttr(std::string_view text) {
   return quoted;
 }
 
-std::string XmlDoubleQuotedValue(std::string_view text) {
-  return Escape(XmlCharacters(text), 6, [](char c) -> const char* {
+std::string XmlDoubleQuotedValue(std::string_view utf8) {
+  std::string characters =
+      IsPrintableAscii(utf8)
+          ? std::string(utf8)
+          : XmlAllowedCharacters(console::Utf8FromBytes(utf8));
+  return Escape(characters, 6, [](char c) -> const char* {
     switch (c) {
       case '&': return "&amp;";
       case '<': return "&lt;";

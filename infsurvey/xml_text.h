@@ -22,8 +22,9 @@ std::string XmlEscapeText(std::string_view text);
 // removed, then "&", "<", the apostrophe, tab, LF and CR as references.
 std::string XmlQuoteAttr(std::string_view text);
 
-// A value to stand between double quotes: "&", "<" and the double quote as
-// entities.
-std::string XmlDoubleQuotedValue(std::string_view text);
+// A value already in UTF-8 to stand between double quotes: "&", "<" and
+// the double quote as entities. Bytes that are not UTF-8 and characters
+// XML forbids are replaced as above, so the value is always well-formed.
+std::string XmlDoubleQuotedValue(std::string_view utf8);
 
 }  // namespace infsurvey
