@@ -25,23 +25,30 @@ if(NOT WIN32)
           DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
-# The text on use speaks of the platform it ships for.
+# The text on use speaks of the platform it ships for. NEWLINE_STYLE
+# converts only the template's own line ends, so a value that spans lines
+# carries the platform's line end itself.
 set(PACKAGE_TOOL_SUFFIX "${CMAKE_EXECUTABLE_SUFFIX}")
+if(WIN32)
+  set(nl "\r\n")
+else()
+  set(nl "\n")
+endif()
 if(WIN32)
   set(EXAMPLE_FOLDER "D:\\Drivers\\")
   set(SEPARATOR "\\")
   set(STYLESHEET_WHERE "gridpane.xsl in this folder")
   set(EMPTY_ARGUMENT
-      "A \"\" alone is skipped like a blank,\n  so to give a comment, give the folder too.")
+      "A \"\" alone is skipped like a blank,${nl}  so to give a comment, give the folder too.")
   set(MANUAL_PAGES "")
 else()
   set(EXAMPLE_FOLDER "/srv/drivers/")
   set(SEPARATOR "/")
-  set(EMPTY_ARGUMENT "An empty argument (\"\") keeps its\n  default.")
+  set(EMPTY_ARGUMENT "An empty argument (\"\") keeps its${nl}  default.")
   set(STYLESHEET_WHERE
       "${CMAKE_INSTALL_DATADIR}/infsurvey/gridpane.xsl under the install prefix")
   set(MANUAL_PAGES
-      "\nThe manual pages infsurvey(1) and pnpsum(1) tell the whole story.")
+      "${nl}The manual pages infsurvey(1) and pnpsum(1) tell the whole story.")
 endif()
 configure_file(packaging/README.txt.in packaging/README.txt @ONLY
                NEWLINE_STYLE ${text_newlines})

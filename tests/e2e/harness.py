@@ -43,6 +43,44 @@ def native_path(path):
     return "Z:" + path.replace("/", "\\")
 
 
+def as_split(argument):
+    """An argument as the program reads it back from its command line.
+    Wine quotes an argument that holds a blank, a tab or a double quote,
+    writes a double quote inside as \\" and doubles the backslashes before
+    a double quote. The Windows build takes a backslash as an ordinary
+    character and each double quote as the start or end of a quoted
+    stretch, and a blank outside a stretch ends the argument."""
+    if not on_windows() or not any(c in argument for c in ' \t"'):
+        return argument
+    line, backslashes = '"', 0
+    for c in argument:
+        if c == "\\":
+            backslashes += 1
+            continue
+        line += "\\" * (2 * backslashes + 1) + c if c == '"' else "\\" * backslashes + c
+        backslashes = 0
+    line += "\\" * (2 * backslashes) + '"'
+    read, quoted = "", False
+    for c in line:
+        if c == '"':
+            quoted = not quoted
+        elif quoted or ord(c) > 32:
+            read += c
+        else:
+            break
+    return read
+
+
+# The code each build reports when standard output or input cannot be used.
+# Under Wine a pipe without a reader is "not connected" (233), and a closed
+# descriptor is taken over by Wine's own files, so the handle the program
+# gets is one it cannot use (6 for output, 1 for input) rather than none.
+def failure_code(kind):
+    linux = {"full": 112, "gone": 232, "closed output": 105, "closed input": 6}
+    wine = {"full": 112, "gone": 233, "closed output": 6, "closed input": 1}
+    return (wine if on_windows() else linux)[kind]
+
+
 def module_name():
     return os.path.basename(BINARY)
 
