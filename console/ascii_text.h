@@ -16,11 +16,14 @@ inline std::string_view Trim(std::string_view text) {
   return text.substr(first, last - first);
 }
 
+inline char ToLowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
 // Only A-Z and a-z change.
 inline std::string ToLowerAscii(std::string_view text) {
   std::string result(text);
-  for (char& c : result)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+  for (char& c : result) c = ToLowerAscii(c);
   return result;
 }
 

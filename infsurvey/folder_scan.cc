@@ -14,6 +14,19 @@ constexpr std::string_view kBaseNameSeparators = "\\:";
 constexpr std::string_view kBaseNameSeparators = "/";
 #endif
 
+// Only A-Z change, and only where they stand as characters of their own:
+// the second byte of a double-byte character may look like a capital.
+std::string LowerCaseName(std::string name) {
+  if (console::Os().BytesAreCharacters()) return console::ToLowerAscii(name);
+  char* text = name.data();
+  for (char* p = text; *p != '\0';) {
+    char* next = const_cast<char*>(console::Os().CharNext(p));
+    if (next == p + 1) *p = console::ToLowerAscii(*p);
+    p = next;
+  }
+  return name;
+}
+
 }  // namespace
 
 std::vector<std::string> ListPackageFolders(const std::string& repository_folder) {
@@ -42,7 +55,7 @@ std::string BaseName(const std::string& path) {
 }
 
 std::string InfPathOf(const std::string& package_folder) {
-  std::string base = console::ToLowerAscii(BaseName(package_folder));
+  std::string base = LowerCaseName(BaseName(package_folder));
   std::size_t inf = console::FindText(base, ".inf");
   if (inf == std::string::npos) return "";
   return package_folder + console::kPathSeparator + base.substr(0, inf) + ".inf";
