@@ -120,10 +120,11 @@ class Platform {
   virtual std::string FindFile(const std::string& path) = 0;
 
   virtual LocalTime GetLocalTime() = 0;
-  // Locale item `item` of the thread's locale into a buffer of
-  // `buffer_size` characters: the text in UTF-8, whatever character set
-  // the locale keeps it in, and its length in characters plus one; 0 when
-  // the locale has none, it does not fit or it cannot be converted.
+  // Locale item `item` of the thread's locale, when it fits a buffer of
+  // `buffer_size` characters of the system's own: the text in UTF-8,
+  // whatever character set the locale keeps it in, and its length there
+  // plus one; 0 when the locale has none, it does not fit or it cannot be
+  // converted.
   virtual int GetLocaleInfo(int item, int buffer_size, std::string* text) = 0;
 };
 

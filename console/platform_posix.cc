@@ -126,12 +126,6 @@ std::optional<std::string> ToUtf8From(const char* codeset, std::string_view text
   return utf8;
 }
 
-int Utf8CharacterCount(const std::string& utf8) {
-  int count = 0;
-  for (char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return count;
-}
-
 // The time separator of a strftime time format: the text between the
 // hour and the minute conversions; empty when the format has no hour.
 std::string TimeSeparator(const std::string& format, locale_t locale) {
@@ -341,13 +335,15 @@ class PosixPlatform final : public Platform {
     } else if (item >= 56 && item <= 67) {
       value = nl_langinfo_l(kMonths[item - 56], time_locale_);
     }
+    // The buffer counts bytes of the locale's own character set, as a
+    // Windows locale's ANSI text would.
+    if (value.empty() || static_cast<int>(value.size()) + 1 > buffer_size)
+      return 0;
     std::optional<std::string> utf8 =
         ToUtf8From(nl_langinfo_l(CODESET, time_locale_), value);
-    if (!utf8 || utf8->empty()) return 0;
-    int length = Utf8CharacterCount(*utf8);
-    if (length + 1 > buffer_size) return 0;
+    if (!utf8) return 0;
     *text = std::move(*utf8);
-    return length + 1;
+    return static_cast<int>(value.size()) + 1;
   }
 
  private:

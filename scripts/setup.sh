@@ -7,7 +7,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make python3 googletest libxml2-utils xsltproc mandoc man-db groff-base
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev locales)
 if [ "${1:-}" = --windows ]; then
   packages+=(g++-mingw-w64-i686 qemu-system-x86 mmdebstrap e2fsprogs)
 fi
