@@ -415,9 +415,11 @@ class LargeRepository(Case):
 
 class FailingOutput(Case):
     """Output that cannot be written is reported, never cut short quietly."""
-    OUTPUTS = [(kind, "I/O error %d." % harness.failure_code(code))
-               for kind, code in (("full", "full"), ("gone", "gone"),
-                                  ("closed", "closed output"))]
+    @staticmethod
+    def outputs():
+        return [(kind, "I/O error %d." % harness.failure_code(code))
+                for kind, code in (("full", "full"), ("gone", "gone"),
+                                   ("closed", "closed output"))]
 
     def test_infsurvey(self):
         repository = Repository(self)
@@ -425,7 +427,7 @@ class FailingOutput(Case):
             repository.package(b"p%02d.inf_1" % i, valid_inf(4))
         whole = run_within(hang_timeout(), [repository.argument(), b"c"])
         self.assertGreater(len(whole.stdout), 8 * 128)
-        for kind, message in self.OUTPUTS:
+        for kind, message in self.outputs():
             with self.subTest(kind):
                 result = run_within(hang_timeout(),
                                     [repository.argument(), b"c"],
@@ -438,7 +440,7 @@ class FailingOutput(Case):
         answers = b"Acme\nLaser 200\n" * 40 + b"\n\n"
         whole = run_within(hang_timeout(), binary=PNPSUM, stdin=answers)
         self.assertGreater(len(whole.stdout), 8 * 128)
-        for kind, message in self.OUTPUTS:
+        for kind, message in self.outputs():
             with self.subTest(kind):
                 result = run_within(hang_timeout(), binary=PNPSUM,
                                     stdin=answers, stdout_kind=kind)
