@@ -128,7 +128,7 @@ std::optional<std::string> ToUtf8From(const char* codeset, std::string_view text
 
 // The time separator of a strftime time format: the text between the
 // hour and the minute conversions; empty when the format has no hour.
-std::string TimeSeparator(const std::string& format, locale_t locale) {
+std::string TimeSeparator(const std::string& format) {
   for (std::size_t i = 0; i + 1 < format.size(); ++i) {
     if (format[i] != '%') continue;
     std::size_t conversion = i + 1;
@@ -137,9 +137,9 @@ std::string TimeSeparator(const std::string& format, locale_t locale) {
     char letter = format[conversion];
     if (letter == 'T' || letter == 'R') return ":";
     if (letter == 'r') {
-      std::string twelve_hour = nl_langinfo_l(T_FMT_AMPM, locale);
+      std::string twelve_hour = nl_langinfo(T_FMT_AMPM);
       if (twelve_hour.find("%r") != std::string::npos) return "";
-      return TimeSeparator(twelve_hour, locale);
+      return TimeSeparator(twelve_hour);
     }
     if (letter == 'H' || letter == 'I' || letter == 'k' || letter == 'l') {
       std::size_t next = format.find('%', conversion + 1);
@@ -156,11 +156,11 @@ class PosixPlatform final : public Platform {
   PosixPlatform(int argc, char** argv) : argc_(argc), argv_(argv) {
     // A reader that has gone must show as a failed write, not kill us.
     signal(SIGPIPE, SIG_IGN);
-    // The user's time locale, with the character set of the same name, in
-    // which its names are written.
-    const char* name = setlocale(LC_TIME, "");
-    time_locale_ =
-        newlocale(LC_CTYPE_MASK | LC_TIME_MASK, name ? name : "C", nullptr);
+    // The user's time locale, and the character set of the same locale,
+    // in which its names are written. Nothing here depends on LC_CTYPE
+    // otherwise: the programs use no character classes of the locale.
+    if (const char* time_locale = setlocale(LC_TIME, ""))
+      setlocale(LC_CTYPE, std::string(time_locale).c_str());
   }
 
   std::uint32_t GetStdHandle(StdHandle which, Handle* handle) override {
@@ -321,7 +321,6 @@ class PosixPlatform final : public Platform {
   // Items 30 (time separator), 49-55 (abbreviated days, Monday first) and
   // 56-67 (month names) come from the LC_TIME locale.
   int GetLocaleInfo(int item, int buffer_size, std::string* text) override {
-    if (time_locale_ == nullptr) return 0;
     static const nl_item kDays[] = {ABDAY_2, ABDAY_3, ABDAY_4, ABDAY_5,
                                     ABDAY_6, ABDAY_7, ABDAY_1};
     static const nl_item kMonths[] = {MON_1, MON_2, MON_3,  MON_4,
@@ -329,18 +328,18 @@ class PosixPlatform final : public Platform {
                                       MON_9, MON_10, MON_11, MON_12};
     std::string value;
     if (item == 30) {
-      value = TimeSeparator(nl_langinfo_l(T_FMT, time_locale_), time_locale_);
+      value = TimeSeparator(nl_langinfo(T_FMT));
     } else if (item >= 49 && item <= 55) {
-      value = nl_langinfo_l(kDays[item - 49], time_locale_);
+      value = nl_langinfo(kDays[item - 49]);
     } else if (item >= 56 && item <= 67) {
-      value = nl_langinfo_l(kMonths[item - 56], time_locale_);
+      value = nl_langinfo(kMonths[item - 56]);
     }
     // The buffer counts bytes of the locale's own character set, as a
     // Windows locale's ANSI text would.
     if (value.empty() || static_cast<int>(value.size()) + 1 > buffer_size)
       return 0;
     std::optional<std::string> utf8 =
-        ToUtf8From(nl_langinfo_l(CODESET, time_locale_), value);
+        ToUtf8From(nl_langinfo(CODESET), value);
     if (!utf8) return 0;
     *text = std::move(*utf8);
     return static_cast<int>(value.size()) + 1;
@@ -349,7 +348,6 @@ class PosixPlatform final : public Platform {
  private:
   int argc_;
   char** argv_;
-  locale_t time_locale_ = nullptr;
 };
 
 }  // namespace
