@@ -1,10 +1,18 @@
-// Byte-string helpers with ASCII rules, the same in every tool and locale.
+// Byte-string helpers with ASCII rules, the same in every tool and locale,
+// and the step over one character of a code page.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 namespace console {
+
+// Steps over one character of the 8-bit code page (CharNextA on Windows,
+// where a double-byte character is taken whole); never past the NUL.
+using CharStep = const char* (*)(const char* text);
+inline const char* SingleByteStep(const char* text) {
+  return *text == '\0' ? text : text + 1;
+}
 
 // Without leading and trailing bytes of code 32 or less (blank and every
 // control character); bytes of 128 and above always stay.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "console/io_status.h"
+#include "console/text_stream.h"
 #include "console/utf8.h"
 
 namespace console {
@@ -16,7 +18,7 @@ std::uint32_t FakePlatform::Count(Call call) {
   auto failure = failures_.find({static_cast<int>(call), nth});
   if (failure == failures_.end()) return 0;
   // A failing call with no code of its own still fails.
-  return failure->second != 0 ? failure->second : 1117;
+  return failure->second != 0 ? failure->second : kErrorIoDevice;
 }
 
 std::string FakePlatform::Written(Handle handle) const {
@@ -157,6 +159,17 @@ int FakePlatform::GetLocaleInfo(int item, int buffer_size, std::string* text) {
   if (length > buffer_size) return 0;
   *text = entry->second;
   return length;
+}
+
+ScopedFakeConsole::ScopedFakeConsole() : previous_(SetPlatform(&os)) {
+  ResetStandardStreams();
+  SetIoStatus(0);
+}
+
+ScopedFakeConsole::~ScopedFakeConsole() {
+  ResetStandardStreams();
+  SetIoStatus(0);
+  SetPlatform(previous_);
 }
 
 }  // namespace console

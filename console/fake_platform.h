@@ -112,4 +112,20 @@ class FakePlatform final : public Platform {
   Handle next_handle_ = 100;
 };
 
+// The fake platform in use, with closed standard streams and no pending
+// I/O status, for the life of this object; then the runtime's global state
+// is put back as it was found.
+class ScopedFakeConsole {
+ public:
+  ScopedFakeConsole();
+  ~ScopedFakeConsole();
+  ScopedFakeConsole(const ScopedFakeConsole&) = delete;
+  ScopedFakeConsole& operator=(const ScopedFakeConsole&) = delete;
+
+  FakePlatform os;
+
+ private:
+  Platform* previous_;
+};
+
 }  // namespace console

@@ -1,16 +1,16 @@
 #include "console/io_status.h"
 
+#include "console/platform.h"
+
 namespace console {
 
 std::string IoErrorMessage(std::uint32_t code) {
   switch (code) {
-    case 2: return "File not found";
-    case 3: return "Invalid filename";
-    case 4: return "Too many open files";
-    case 5: return "File access denied";
-    case 100: return "Read beyond end of file";
-    case 101: return "Disk full";
-    case 106: return "Invalid numeric input";
+    case kErrorFileNotFound: return "File not found";
+    case kErrorPathNotFound: return "Invalid filename";
+    case kErrorTooManyOpenFiles: return "Too many open files";
+    case kErrorAccessDenied: return "File access denied";
+    case kErrorNoCharacter: return "Invalid numeric input";
   }
   return "I/O error " + std::to_string(code);
 }

@@ -6,6 +6,10 @@ Platform* current_platform = nullptr;
 }  // namespace
 
 Platform& Os() { return *current_platform; }
-void SetPlatform(Platform* platform) { current_platform = platform; }
+Platform* SetPlatform(Platform* platform) {
+  Platform* previous = current_platform;
+  current_platform = platform;
+  return previous;
+}
 
 }  // namespace console

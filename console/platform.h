@@ -35,6 +35,7 @@ enum : std::uint32_t {
   kErrorDiskFull = 112,
   kErrorFilenameTooLong = 206,
   kErrorNoData = 232,
+  kErrorIoDevice = 1117,  // for a failure the system gives no code of its own
 };
 
 enum class StdHandle { kInput, kOutput, kError };
@@ -129,16 +130,11 @@ class Platform {
 };
 
 // The platform in use; set once by the program's start or by a test.
+// SetPlatform gives the one in use before.
 Platform& Os();
-void SetPlatform(Platform* platform);
+Platform* SetPlatform(Platform* platform);
 
 // The real platform of this build, for the programs' main().
 Platform& SystemPlatform(int argc, char** argv);
-
-#ifdef _WIN32
-constexpr char kPathSeparator = '\\';
-#else
-constexpr char kPathSeparator = '/';
-#endif
 
 }  // namespace console

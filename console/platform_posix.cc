@@ -22,6 +22,7 @@
 #include <string>
 
 #include "console/ascii_text.h"
+#include "console/path.h"
 #include "console/platform.h"
 #include "console/utf8.h"
 
@@ -57,7 +58,7 @@ std::uint32_t WindowsCode(int error, bool writing) {
     case ETIMEDOUT: return 1460;    // timeout
     case ELOOP: return 1921;        // name cannot be resolved
   }
-  return 1117;  // I/O device error
+  return kErrorIoDevice;
 }
 
 // Waits until a non-blocking descriptor inherited from elsewhere is ready.
@@ -65,11 +66,6 @@ void WaitReady(int fd, short events) {
   pollfd entry{fd, events, 0};
   while (poll(&entry, 1, -1) < 0 && errno == EINTR) {
   }
-}
-
-std::string AfterLastSlash(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 enum class EntryKind { kFolder, kFile, kOther };
@@ -233,7 +229,7 @@ class PosixPlatform final : public Platform {
   }
   bool BytesAreCharacters() override { return true; }
   const char* CharNext(const char* text) override {
-    return *text == '\0' ? text : text + 1;
+    return SingleByteStep(text);
   }
   std::string ToOem(std::string text) override { return text; }
   std::string ToUtf8(std::string_view text) override {
@@ -242,7 +238,7 @@ class PosixPlatform final : public Platform {
 
   CodeLocation LocateCode(const void* address) override {
     CodeLocation where;
-    where.module = AfterLastSlash(ArgumentText(0));
+    where.module = BaseName(ArgumentText(0));
     Dl_info info;
     std::uintptr_t base = 0;
     if (dladdr(address, &info) != 0) {
@@ -293,7 +289,7 @@ class PosixPlatform final : public Platform {
     if (IsRegularFile(path)) return path;
     std::size_t slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-    std::string wanted = AfterLastSlash(path);
+    std::string wanted = BaseName(path);
     std::string found;
     ForEachEntry(folder.empty() ? "/" : folder,
                  [&](std::string_view name, auto kind) {

@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "console/arguments.h"
+#include "console/command_line.h"
+#include "console/path.h"
 #include "console/platform.h"
 
 namespace console {
@@ -17,7 +18,7 @@ HANDLE AsHandle(Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 
 std::uint32_t LastError() {
   DWORD code = ::GetLastError();
-  return code != 0 ? code : 1117;  // a failure must never read as success
+  return code != 0 ? code : kErrorIoDevice;  // never read as success
 }
 
 const char* StepOne(const char* text) { return ::CharNextA(text); }
@@ -123,11 +124,8 @@ class Win32Platform final : public Platform {
                          static_cast<LPCSTR>(address), &module);
     char path[MAX_PATH + 1] = {};
     ::GetModuleFileNameA(module, path, MAX_PATH);
-    std::string name = path;
-    std::size_t separator = name.find_last_of('\\');
     CodeLocation where;
-    where.module =
-        separator == std::string::npos ? name : name.substr(separator + 1);
+    where.module = BaseName(path, StepOne);
     where.offset = reinterpret_cast<std::uintptr_t>(address) -
                    reinterpret_cast<std::uintptr_t>(module);
     return where;

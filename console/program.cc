@@ -46,7 +46,7 @@ std::string FailureReportText(const IoFailure& failure) {
   return text;
 }
 
-int RunMainBlock(MainBlock main_block) {
+int RunMainBlock(const MainBlock& main_block) {
   int exit_code = 0;
   try {
     main_block();
@@ -66,7 +66,7 @@ int RunMainBlock(MainBlock main_block) {
   return exit_code;
 }
 
-void RunProgram(int argc, char** argv, MainBlock main_block) {
+void RunProgram(int argc, char** argv, const MainBlock& main_block) {
   SetPlatform(&SystemPlatform(argc, argv));
   int exit_code = RunMainBlock(main_block);
   Os().ExitProcess(exit_code);

@@ -24,27 +24,33 @@ constexpr char kEndOfInputByte = 26;
 enum class StreamMode { kClosed, kReading, kWriting };
 enum class StreamRole { kFile, kStdIn, kStdOut };
 
-struct TextStream {
-  explicit TextStream(StreamRole role = StreamRole::kFile) : role(role) {}
+// One stream: its handle, mode and buffer. Only the operations below see
+// inside it.
+class TextStream {
+ public:
+  explicit TextStream(StreamRole role = StreamRole::kFile) : role_(role) {}
   TextStream(const TextStream&) = delete;
   TextStream& operator=(const TextStream&) = delete;
   // A file stream still open when a failure unwinds past it closes its
   // handle here.
   ~TextStream();
 
-  StreamRole role;
-  Handle handle = 0;
-  StreamMode mode = StreamMode::kClosed;
-  bool flush_at_statement_end = false;  // console output: each statement
-  bool close_handle = false;            // files only, never standard handles
-  bool input_ended = false;  // the last byte buffered is a 26 that marks the end
-  bool byte_characters = false;  // each byte is a character: no decoding
-  bool at_file_start = false;    // nothing read yet since the file was opened
-  std::uint32_t position = 0;  // next byte to read or write
-  std::uint32_t end = 0;       // valid bytes when reading
-  std::string name;            // empty for the standard streams
-  char buffer[kStreamBufferSize] = {};
-  char narrowed[kStreamBufferSize] = {};  // see ReadNarrowedCharacters
+ private:
+  friend struct StreamIo;  // the operations' side, in text_stream.cc
+
+  StreamRole role_;
+  Handle handle_ = 0;
+  StreamMode mode_ = StreamMode::kClosed;
+  bool flush_at_statement_end_ = false;  // console output: each statement
+  bool close_handle_ = false;  // files only, never standard handles
+  bool input_ended_ = false;   // the last byte buffered is the end's 26
+  bool byte_characters_ = false;  // each byte is a character: no decoding
+  bool at_file_start_ = false;    // nothing read since the file was opened
+  std::uint32_t position_ = 0;  // next byte to read or write
+  std::uint32_t end_ = 0;       // valid bytes when reading
+  std::string name_;            // empty for the standard streams
+  char buffer_[kStreamBufferSize] = {};
+  char narrowed_[kStreamBufferSize] = {};  // see ReadNarrowedCharacters
 };
 
 // The process-wide standard streams; each opens itself on first use.

@@ -1,5 +1,8 @@
-// The whole run of infsurvey: arguments, folder scan, and the catalogue.
+// The whole run of infsurvey: arguments, folder scan, and for each package
+// folder its INF read, judged and written into the catalogue.
 #pragma once
+
+#include <string>
 
 namespace infsurvey {
 
@@ -9,6 +12,10 @@ inline constexpr char kDefaultRepositoryFolder[] =
 // Used when the second argument is missing or empty.
 inline constexpr char kDefaultCatalogComment[] =
     "Windows 7 64bit AMD pre-installed drivers";
+
+// Reads the INF at `inf_path` and writes its manufacturer element, or
+// nothing when it is no printer INF or names no models.
+void ProcessInf(const std::string& inf_path);
 
 // Writes the XML catalogue of the repository named by argument 1 to
 // standard output, with argument 2 as its comment.

@@ -13,11 +13,6 @@ namespace infsurvey {
 // when the folder cannot be listed.
 std::vector<std::string> ListPackageFolders(const std::string& repository_folder);
 
-// The last component of a path: the text after the last separator ("\" or
-// ":" on Windows, where the second byte of a double-byte character is
-// never one; "/" elsewhere).
-std::string BaseName(const std::string& path);
-
 // The INF a package folder should hold: the folder, a separator, the
 // lower-cased base name up to its first ".inf", and ".inf". Empty when the
 // base name holds no ".inf".

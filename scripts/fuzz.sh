@@ -17,7 +17,7 @@ fi
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build/fuzz}
-targets=(inf_fuzzer arguments_fuzzer stdin_fuzzer xml_text_fuzzer)
+targets=(inf_fuzzer command_line_fuzzer stdin_fuzzer xml_text_fuzzer)
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DBUILD_FUZZERS=ON >/dev/null

@@ -10,16 +10,6 @@
 
 class FakeConsoleTest : public ::testing::Test {
  protected:
-  FakeConsoleTest() {
-    console::SetPlatform(&os_);
-    console::ResetStandardStreams();
-    console::SetIoStatus(0);
-  }
-  ~FakeConsoleTest() override {
-    console::ResetStandardStreams();
-    console::SetIoStatus(0);
-  }
-
   std::string StdOutBytes() const {
     return os_.Written(console::FakePlatform::kStdOutHandle);
   }
@@ -30,5 +20,6 @@ class FakeConsoleTest : public ::testing::Test {
     return os_.Written(console::FakePlatform::kStdErrHandle);
   }
 
-  console::FakePlatform os_;
+  console::ScopedFakeConsole console_;
+  console::FakePlatform& os_ = console_.os;
 };

@@ -1,5 +1,6 @@
 #include "infsurvey/folder_scan.h"
 
+#include "console/path.h"
 #include "tests/fake_console.h"
 
 using namespace infsurvey;
@@ -9,9 +10,8 @@ namespace {
 class FolderScanTest : public FakeConsoleTest {};
 
 std::string Native(std::string path) {
-  if (console::kPathSeparator == '\\')
-    for (char& c : path)
-      if (c == '/') c = '\\';
+  for (char& c : path)
+    if (c == '/') c = console::kPathSeparator;
   return path;
 }
 
@@ -48,19 +48,6 @@ TEST_F(FolderScanTest, InfPathOfAPackageFolder) {
   // capital: "\x83" "A" stays, the "B" after it does not.
   os_.lead_bytes = "\x83";
   EXPECT_EQ(InfPathOf(Native("R/\x83" "AB.INF_1")), Native("R/\x83" "AB.INF_1/\x83" "Ab.inf"));
-}
-
-TEST_F(FolderScanTest, BaseName) {
-  EXPECT_EQ(BaseName(Native("a/b/c")), "c");
-  EXPECT_EQ(BaseName("c"), "c");
-  EXPECT_EQ(BaseName(Native("a/")), "");
-#ifdef _WIN32
-  EXPECT_EQ(BaseName("C:x.inf_1"), "x.inf_1");
-  // With a double-byte code page, the second byte of a character is no
-  // separator.
-  os_.lead_bytes = "\x81";
-  EXPECT_EQ(BaseName("C:\\d\x81\\x.inf"), "d\x81\\x.inf");
-#endif
 }
 
 }  // namespace

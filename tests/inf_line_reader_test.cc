@@ -81,19 +81,17 @@ TEST_F(InfLineReaderTest, UnopenableFileEndsTheRunWithTheReport) {
     std::uint32_t code;
     std::string message;
   };
-  for (const Case& c : {Case{2, "File not found."}, Case{5, "File access denied."},
+  for (const Case& c : {Case{2, "File not found."}, Case{3, "Invalid filename."},
+                        Case{4, "Too many open files."}, Case{5, "File access denied."},
                         Case{32, "I/O error 32."}}) {
-    console::FakePlatform os;
-    console::SetPlatform(&os);
-    console::ResetStandardStreams();
-    os.FailCall(console::FakePlatform::Call::kOpenForReading, 1, c.code);
+    console::ScopedFakeConsole fresh;
+    fresh.os.FailCall(console::FakePlatform::Call::kOpenForReading, 1, c.code);
     int code = console::RunMainBlock([] { ReadInfLines("gone.inf"); });
     EXPECT_EQ(code, 1);
-    EXPECT_EQ(os.Written(console::FakePlatform::kStdErrHandle),
+    EXPECT_EQ(fresh.os.Written(console::FakePlatform::kStdErrHandle),
               "Exception EInOutError in module fake.exe at 00001A2B.\r\n" +
                   c.message + "\r\n\r\n");
   }
-  console::SetPlatform(&os_);
 }
 
 TEST_F(InfLineReaderTest, FailedReadEndsTheRun) {

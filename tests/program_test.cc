@@ -13,9 +13,7 @@ using Call = FakePlatform::Call;
 
 class ProgramTest : public FakeConsoleTest {};
 
-TEST(FailureReportText, FormatAndFinalFullStop) {
-  FakePlatform os;
-  console::SetPlatform(&os);
+TEST_F(ProgramTest, FailureReportTextAndItsFinalFullStop) {
   struct Case {
     std::string message, text;
   };
@@ -33,17 +31,22 @@ TEST(FailureReportText, FormatAndFinalFullStop) {
     failure.message = c.message;
     EXPECT_EQ(console::FailureReportText(failure), c.text);
   }
-  os.location = {"infsurvey.exe", 0xABCDEF12};
+  os_.location = {"infsurvey.exe", 0xABCDEF12};
   EXPECT_EQ(console::FailureReportText({}),
             "Exception EInOutError in module infsurvey.exe at ABCDEF12.\r\n\r\n");
 }
 
-TEST(IoErrorMessage, OwnTextsAndNumbers) {
-  EXPECT_EQ(console::IoErrorMessage(2), "File not found");
-  EXPECT_EQ(console::IoErrorMessage(5), "File access denied");
-  EXPECT_EQ(console::IoErrorMessage(101), "Disk full");
-  EXPECT_EQ(console::IoErrorMessage(106), "Invalid numeric input");
-  EXPECT_EQ(console::IoErrorMessage(112), "I/O error 112");
+TEST_F(ProgramTest, CharacterThatCannotBeDecodedIsInvalidNumericInput) {
+  os_.stdin_bytes = "\xff";
+  os_.invalid_bytes = "\xff";
+  EXPECT_EQ(console::RunMainBlock([] {
+              console::ReadCharCode(console::StdIn());
+              IoCheck();
+            }),
+            1);
+  EXPECT_EQ(StdErrBytes(),
+            "Exception EInOutError in module fake.exe at 00001A2B.\r\n"
+            "Invalid numeric input.\r\n\r\n");
 }
 
 TEST_F(ProgramTest, NormalEndWritesOutTheRest) {

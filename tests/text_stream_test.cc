@@ -38,7 +38,8 @@ TEST_F(WriteTest, ExactlyTheFreeRoomGoesOutAtOnce) {
   EXPECT_EQ(StdOutWrites(), (Sizes{128}));
   console::WriteText(StdOut(), std::string(300, 'c'));
   EXPECT_EQ(StdOutWrites(), (Sizes{128, 128, 128}));
-  EXPECT_EQ(StdOut().position, 44u);
+  console::CloseStream(StdOut());
+  EXPECT_EQ(StdOutWrites(), (Sizes{128, 128, 128, 44}));
 }
 
 TEST_F(WriteTest, StatementEndFlushesOnlyAConsole) {
@@ -49,26 +50,22 @@ TEST_F(WriteTest, StatementEndFlushesOnlyAConsole) {
   for (const Case& c : {Case{FileType::kChar, {5, 7}},
                         Case{FileType::kPipe, {}},
                         Case{FileType::kDisk, {}}}) {
-    FakePlatform os;
-    console::SetPlatform(&os);
-    console::ResetStandardStreams();
-    os.stdout_type = c.type;
+    console::ScopedFakeConsole fresh;
+    fresh.os.stdout_type = c.type;
     console::WriteText(StdOut(), "MFG: ");
     console::EndStatement(StdOut());
     console::WriteText(StdOut(), "CID: ");
     console::WriteLineEnd(StdOut());
-    EXPECT_EQ(os.WriteSizes(FakePlatform::kStdOutHandle), c.writes)
+    EXPECT_EQ(fresh.os.WriteSizes(FakePlatform::kStdOutHandle), c.writes)
         << static_cast<int>(c.type);
-    console::ResetStandardStreams();
   }
-  console::SetPlatform(&os_);
 }
 
 TEST_F(WriteTest, UnknownFileTypeFailsTheFirstWriteWith105) {
   os_.FailCall(Call::kGetFileType, 1);
   console::WriteText(StdOut(), "MFG: ");
   EXPECT_EQ(IoStatus(), 105u);
-  EXPECT_EQ(StdOut().mode, console::StreamMode::kClosed);
+  console::CloseStream(StdOut());  // nothing was taken to write out
   EXPECT_TRUE(os_.writes.empty());
 }
 
@@ -77,13 +74,15 @@ TEST_F(WriteTest, FailedWriteOutDropsTheRestAndKeepsTheNewestCode) {
   os_.FailCall(Call::kWriteFile, 2, 232);
   console::WriteText(StdOut(), std::string(300, 'x'));
   EXPECT_EQ(IoStatus(), 112u);
-  EXPECT_EQ(StdOut().position, 0u);  // the 172 bytes after the block are gone
+  // The 172 bytes after the failed block are gone: the next block is all y.
   console::WriteText(StdOut(), std::string(128, 'y'));
   console::WriteLineEnd(StdOut());
   EXPECT_EQ(IoStatus(), 232u);
-  EXPECT_EQ(StdOut().position, 2u);
   EXPECT_THROW(console::IoCheck(), console::IoFailure);
   EXPECT_EQ(IoStatus(), 0u);
+  console::WriteText(StdOut(), std::string(128, 'z'));
+  console::CloseStream(StdOut());
+  EXPECT_EQ(StdOutBytes(), "\r\n" + std::string(126, 'z') + "zz");
 }
 
 TEST_F(WriteTest, StdHandleFailureKeepsTheStreamClosed) {
@@ -122,17 +121,13 @@ TEST_F(ReadTest, LineEnds) {
   };
   for (const Case& c : cases) {
     for (std::uint32_t refill : {128u, 1u, 3u}) {
-      FakePlatform os;
-      console::SetPlatform(&os);
-      console::ResetStandardStreams();
-      os.stdin_bytes = c.input;
-      os.read_sizes = {refill};
+      console::ScopedFakeConsole fresh;
+      fresh.os.stdin_bytes = c.input;
+      fresh.os.read_sizes = {refill};
       EXPECT_EQ(ReadLines(3), c.lines) << c.input << " refill " << refill;
       EXPECT_EQ(IoStatus(), 0u);
     }
   }
-  console::ResetStandardStreams();
-  console::SetPlatform(&os_);
 }
 
 TEST_F(ReadTest, CtrlZEndsTheLineAndSkipLineDropsTheRest) {
@@ -151,16 +146,12 @@ TEST_F(ReadTest, CtrlZAtTheStartOfARead) {
 
 TEST_F(ReadTest, LongLinesAreReadWhole) {
   for (std::size_t length : {254u, 255u, 256u, 300u, 1000u}) {
-    FakePlatform os;
-    console::SetPlatform(&os);
-    console::ResetStandardStreams();
+    console::ScopedFakeConsole fresh;
     std::string line;
     for (std::size_t i = 0; i < length; ++i) line += static_cast<char>('a' + i % 26);
-    os.stdin_bytes = line + "\r\nnext\r\n";
+    fresh.os.stdin_bytes = line + "\r\nnext\r\n";
     EXPECT_EQ(ReadLines(2), (std::vector<std::string>{line, "next"}));
   }
-  console::ResetStandardStreams();
-  console::SetPlatform(&os_);
 }
 
 TEST_F(ReadTest, EndOfInputIsPermanent) {
@@ -231,7 +222,10 @@ TEST_F(FileTest, FailedOpenStoresTheSystemCode) {
   console::TextStream file;
   console::OpenForReading(file, "missing.inf");
   EXPECT_EQ(IoStatus(), 2u);
-  EXPECT_EQ(file.mode, console::StreamMode::kClosed);
+  console::SetIoStatus(0);
+  // A stream that did not open reads nothing and asks the system for none.
+  EXPECT_TRUE(console::AtEndOfFile(file));
+  EXPECT_EQ(os_.CallCount(Call::kReadFile), 0);
 }
 
 TEST_F(FileTest, UnwindingClosesAnOpenFile) {

@@ -7,8 +7,6 @@
 #include <string>
 
 #include "console/fake_platform.h"
-#include "console/io_status.h"
-#include "console/text_stream.h"
 
 namespace fuzz {
 
@@ -37,23 +35,8 @@ inline std::string Escaped(const std::string& bytes) {
   return text + "\"";
 }
 
-// The fake platform in use, with closed standard streams and no pending
-// status, for the life of one input: the runtime's state is global.
-struct FreshConsole {
-  FreshConsole() {
-    console::SetPlatform(&os);
-    console::ResetStandardStreams();
-    console::SetIoStatus(0);
-  }
-  ~FreshConsole() {
-    console::ResetStandardStreams();
-    console::SetIoStatus(0);
-    console::SetPlatform(nullptr);
-  }
-  FreshConsole(const FreshConsole&) = delete;
-  FreshConsole& operator=(const FreshConsole&) = delete;
-
-  console::FakePlatform os;
-};
+// A fresh fake console for the life of one input: the runtime's state is
+// global.
+using FreshConsole = console::ScopedFakeConsole;
 
 }  // namespace fuzz

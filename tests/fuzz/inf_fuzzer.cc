@@ -16,7 +16,8 @@
 #include "console/program.h"
 #include "infsurvey/inf_line_reader.h"
 #include "infsurvey/inf_section_store.h"
-#include "infsurvey/manufacturer_element.h"
+#include "infsurvey/catalog_writer.h"
+#include "infsurvey/manufacturer_models.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/fuzz/xml_reader.h"
 
@@ -31,16 +32,6 @@ using infsurvey::InfLineList;
 constexpr std::size_t kMaxLines = 60;
 constexpr std::size_t kMaxProbes = 8;
 
-struct Survey {
-  std::string path;
-  InfLineList lines;
-};
-Survey* survey = nullptr;  // for the main block, which takes no arguments
-
-void SurveyBlock() {
-  survey->lines = infsurvey::ReadInfLines(survey->path);
-  infsurvey::WriteManufacturerElement(survey->lines, survey->path);
-}
 
 struct Outcome {
   int exit_code;
@@ -57,12 +48,17 @@ Outcome Run(const std::string& bytes, const std::string& path,
   if (failing_read != 0)
     fresh.os.FailCall(FakePlatform::Call::kReadFile, failing_read,
                       console::kErrorReadFault);
-  Survey run{path, {}};
-  survey = &run;
-  int exit_code = console::RunMainBlock(SurveyBlock);
-  survey = nullptr;
+  InfLineList lines;
+  int exit_code = console::RunMainBlock([&] {
+    lines = infsurvey::ReadInfLines(path);
+    infsurvey::InfSectionStore store;
+    infsurvey::LoadLines(store, lines);
+    infsurvey::ManufacturerModels found = infsurvey::FindManufacturerModels(store);
+    if (found.kind == infsurvey::InfKind::kPrinter)
+      infsurvey::WriteManufacturerElement(found, path);
+  });
   Require(fresh.os.open_handles == 0, "the INF is closed after the run");
-  return {exit_code, std::move(run.lines),
+  return {exit_code, std::move(lines),
           fresh.os.Written(FakePlatform::kStdOutHandle),
           fresh.os.Written(FakePlatform::kStdErrHandle),
           fresh.os.CallCount(FakePlatform::Call::kReadFile)};

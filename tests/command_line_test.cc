@@ -1,4 +1,4 @@
-#include "console/arguments.h"
+#include "console/command_line.h"
 
 #include <gtest/gtest.h>
 

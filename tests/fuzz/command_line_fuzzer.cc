@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "console/arguments.h"
+#include "console/command_line.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

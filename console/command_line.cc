@@ -1,6 +1,4 @@
-#include "console/arguments.h"
-
-#include "console/platform.h"
+#include "console/command_line.h"
 
 namespace console {
 namespace {
@@ -43,10 +41,6 @@ std::string TakeToken(const char** position, CharStep step) {
 
 }  // namespace
 
-const char* SingleByteStep(const char* text) {
-  return *text == '\0' ? text : text + 1;
-}
-
 std::string CommandLineArgument(const char* command_line, int index,
                                 CharStep step) {
   const char* position = command_line;
@@ -57,7 +51,5 @@ std::string CommandLineArgument(const char* command_line, int index,
   }
   return token;
 }
-
-std::string ArgumentText(int index) { return Os().ArgumentText(index); }
 
 }  // namespace console

@@ -1,0 +1,82 @@
+#include "infsurvey/manufacturer_models.h"
+
+#include <gtest/gtest.h>
+
+using namespace infsurvey;
+
+namespace {
+
+TEST(ModelsSectionName, Rules) {
+  struct Case {
+    std::string value;
+    std::optional<std::string> name;
+  };
+  const Case cases[] = {
+      {"XX,NTx86,NTamd64", "XX.NTx86"},
+      {"XX,NTamd64", "XX.NTamd64"},
+      {"XX,", "XX."},
+      {"XX", std::nullopt},
+      {"", std::nullopt},
+      {"XX, NTamd64", "XX.NTamd64"},
+      {" XX , NTx86 , NTamd64", "XX.NTx86"},
+      {"XX,NTamd64.6.0", "XX.NTamd64.6.0"},
+      {",", "."},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ModelsSectionName(c.value), c.name) << c.value;
+}
+
+ManufacturerModels Find(InfLineList lines) {
+  InfSectionStore store;
+  LoadLines(store, std::move(lines));
+  return FindManufacturerModels(store);
+}
+
+TEST(FindManufacturerModels, WhatEachInfGives) {
+  struct Case {
+    const char* label;
+    InfLineList lines;
+    InfKind kind;
+    std::string name;
+    EntryList models;
+  };
+  const InfKind kNone = InfKind::kNotAPrinter;
+  const InfKind kNoMfg = InfKind::kNoManufacturer;
+  const InfKind kPrinter = InfKind::kPrinter;
+  const Case cases[] = {
+      {"worked example", {"[Version]", "Class=Printer", "[Manufacturer]",
+                          "%XX%=XX,NTx86,NTamd64", "[XX.NTx86]",
+                          "%XX_LASER_100%=XXL100.GPD,USBPRINT\\XXLASER_100"},
+       kPrinter, "%XX%", {"%XX_LASER_100%=XXL100.GPD,USBPRINT\\XXLASER_100"}},
+      {"class case ignored", {"[Version]", "Class=PRINTER", "[Manufacturer]", "M=m,NT",
+                              "[m.NT]", "P=p.gpd"}, kPrinter, "M", {"P=p.gpd"}},
+      {"class with more", {"[Version]", "Class=Printer ;c", "[Manufacturer]", "M=m,NT"},
+       kNone, "", {}},
+      {"quoted class", {"[Version]", "Class=\"Printer\"", "[Manufacturer]", "M=m,NT"},
+       kNone, "", {}},
+      {"no class", {"[Version]", "[Manufacturer]", "M=m,NT"}, kNone, "", {}},
+      {"no manufacturers", {"[Version]", "Class=Printer", "[Manufacturer]"},
+       kNoMfg, "", {}},
+      {"no comma", {"[Version]", "Class=Printer", "[Manufacturer]", "M=m"},
+       kNoMfg, "", {}},
+      {"no models section", {"[Version]", "Class=Printer", "[Manufacturer]", "M=m,NT"},
+       kPrinter, "M", {}},
+      {"blanks after the comma", {"[Version]", "Class=Printer", "[Manufacturer]",
+                                  "M=m, NT", "[m.NT]", "P=p.gpd"},
+       kPrinter, "M", {"P=p.gpd"}},
+      {"first manufacturer only", {"[Version]", "Class=Printer", "[Manufacturer]",
+                                   "M=m,NT", "N=n,NT", "[m.NT]", "P=p.gpd", "[n.NT]",
+                                   "Q=q"}, kPrinter, "M", {"P=p.gpd"}},
+      {"models in line order, duplicates and plain entries kept",
+       {"[Version]", "Class=Printer", "[Manufacturer]", "%M%=m,NT", "[m.NT]",
+        "\"P\"=p.gpd", "Install", "P=p.gpd"},
+       kPrinter, "%M%", {"\"P\"=p.gpd", "Install", "P=p.gpd"}},
+  };
+  for (const Case& c : cases) {
+    ManufacturerModels found = Find(c.lines);
+    EXPECT_EQ(found.kind, c.kind) << c.label;
+    EXPECT_EQ(found.name, c.name) << c.label;
+    EXPECT_EQ(found.models, c.models) << c.label;
+  }
+}
+
+}  // namespace
