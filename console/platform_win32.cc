@@ -18,7 +18,8 @@ HANDLE AsHandle(Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 
 std::uint32_t LastError() {
   DWORD code = ::GetLastError();
-  return code != 0 ? code : kErrorIoDevice;  // never read as success
+  // A failure must never read as success.
+  return code != 0 ? static_cast<std::uint32_t>(code) : kErrorIoDevice;
 }
 
 const char* StepOne(const char* text) { return ::CharNextA(text); }
