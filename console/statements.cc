@@ -6,6 +6,10 @@ namespace console {
 
 void WriteLine(std::initializer_list<std::string_view> pieces) {
   for (std::string_view piece : pieces) WriteText(StdOut(), piece);
+  EndLine();
+}
+
+void EndLine() {
   WriteLineEnd(StdOut());
   IoCheck();
 }

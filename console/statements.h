@@ -13,6 +13,9 @@ namespace console {
 
 // Writes the pieces and a line end to standard output.
 void WriteLine(std::initializer_list<std::string_view> pieces);
+// Ends a line whose pieces went to standard output one by one, with
+// WriteText or a writer of its own: the line end, then the check.
+void EndLine();
 // Writes a prompt, shown at once on a console.
 void WritePrompt(std::string_view prompt);
 // Reads one line of standard input into `answer` and moves past its line

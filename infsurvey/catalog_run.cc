@@ -6,16 +6,16 @@
 #include "infsurvey/catalog_writer.h"
 #include "infsurvey/folder_scan.h"
 #include "infsurvey/inf_line_reader.h"
-#include "infsurvey/inf_section_store.h"
 #include "infsurvey/time_stamp.h"
 
 namespace infsurvey {
 
-void ProcessInf(const std::string& inf_path) {
-  InfSectionStore store;
-  LoadLines(store, ReadInfLines(inf_path));
-  ManufacturerModels found = FindManufacturerModels(store);
-  if (found.kind == InfKind::kPrinter) WriteManufacturerElement(found, inf_path);
+void ProcessInf(const std::string& inf_path, InfWorkspace& workspace) {
+  ReadInfLines(inf_path, &workspace.lines);
+  LoadLines(workspace.store, workspace.lines);
+  FindManufacturerModels(workspace.store, &workspace.found);
+  if (workspace.found.kind == InfKind::kPrinter)
+    WriteManufacturerElement(workspace.found, inf_path);
 }
 
 void CatalogRun() {
@@ -33,12 +33,13 @@ void CatalogRun() {
   WriteCatalogHead(repository_folder,
                    CatalogTimeStamp(locale, console::Os().GetLocalTime()),
                    catalog_comment);
+  InfWorkspace workspace;
   for (const std::string& folder : package_folders) {
     std::string inf_path = InfPathOf(folder);
     if (inf_path.empty()) continue;
     // The file actually present: on POSIX its name may differ in case.
     std::string found = console::Os().FindFile(inf_path);
-    if (!found.empty()) ProcessInf(found);
+    if (!found.empty()) ProcessInf(found, workspace);
   }
   WriteCatalogEnd();
 }

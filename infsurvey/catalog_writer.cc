@@ -5,28 +5,43 @@
 
 namespace infsurvey {
 
+using console::EndLine;
 using console::WriteLine;
+using console::WriteText;
 
-void WriteCatalogHead(const std::string& location, const std::string& time,
-                      const std::string& comment) {
+void WriteCatalogHead(std::string_view location, std::string_view time,
+                      std::string_view comment) {
+  console::TextStream& out = console::StdOut();
   WriteLine({"<?xml version=\"1.0\" encoding=\"utf-8\"?>"});
   WriteLine({"<?xml-stylesheet href=\"gridpane.xsl\" type=\"text/xsl\"?>"});
   WriteLine({"<drivers"});
-  WriteLine({" location=", XmlQuoteAttr(location)});
+  WriteText(out, " location=");
+  WriteXmlAttr(out, location);
+  EndLine();
   WriteLine({" time=\"", XmlDoubleQuotedValue(time), "\" >"});
   WriteLine({"  <comment>"});
-  WriteLine({XmlEscapeText(comment)});
+  WriteXmlText(out, comment);
+  EndLine();
   WriteLine({"  </comment>"});
 }
 
 void WriteManufacturerElement(const ManufacturerModels& found,
-                              const std::string& inf_path) {
-  WriteLine({"  <manufacturer name=", XmlQuoteAttr(found.name),
-             " filename=", XmlQuoteAttr(inf_path), " >"});
-  for (std::size_t i = 0; i < found.models.size(); ++i) {
-    WriteLine({"    <driver name=", XmlQuoteAttr(EntryName(found.models, i)),
-               " >"});
-    WriteLine({"       ", XmlEscapeText(EntryValue(found.models, i))});
+                              std::string_view inf_path) {
+  console::TextStream& out = console::StdOut();
+  WriteText(out, "  <manufacturer name=");
+  WriteXmlAttr(out, found.name);
+  WriteText(out, " filename=");
+  WriteXmlAttr(out, inf_path);
+  WriteText(out, " >");
+  EndLine();
+  for (std::string_view model : found.models) {
+    WriteText(out, "    <driver name=");
+    WriteXmlAttr(out, EntryName(model));
+    WriteText(out, " >");
+    EndLine();
+    WriteText(out, "       ");
+    WriteXmlText(out, EntryValue(model));
+    EndLine();
     WriteLine({"    </driver>"});
   }
   WriteLine({"  </manufacturer>"});

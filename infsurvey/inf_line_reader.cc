@@ -1,18 +1,11 @@
 #include "infsurvey/inf_line_reader.h"
 
+
 #include "console/ascii_text.h"
 #include "console/statements.h"
 
 namespace infsurvey {
 namespace {
-
-// Trims the pending line and appends it unless it is empty or a comment;
-// then empties it.
-void EndPendingLine(std::string* pending, InfLineList* lines) {
-  std::string_view line = console::Trim(*pending);
-  if (!line.empty() && line.front() != ';') lines->emplace_back(line);
-  pending->clear();
-}
 
 // The rule for each character: CR and LF end the pending line, codes 32 to
 // 127 join it, every other one is dropped. (A line feed ends a line as a
@@ -20,40 +13,74 @@ void EndPendingLine(std::string* pending, InfLineList* lines) {
 // to Windows as CR LF ones.) The characters kept are gathered on the stack
 // and join the pending line once per line end or block. Stops after the
 // line that makes kMaxInfLines.
-void FilterBlock(std::string_view block, std::string* pending,
-                 InfLineList* lines) {
+void FilterBlock(std::string_view block, InfLineList* lines) {
   char kept[console::kStreamBufferSize];  // a block is at most one buffer
   std::size_t count = 0;
-  for (char c : block) {
+  const char* next = block.data();
+  const char* end = next + block.size();
+  while (next != end) {
+    char c = *next++;
     if (static_cast<unsigned char>(c - 32) <= 127 - 32) {
       kept[count++] = c;
     } else if (c == '\r' || c == '\n') {
-      pending->append(kept, count);
+      lines->AppendPending(kept, count);
       count = 0;
-      EndPendingLine(pending, lines);
+      lines->EndPendingLine();
       if (lines->size() == kMaxInfLines) return;
     }
   }
-  pending->append(kept, count);
+  lines->AppendPending(kept, count);
 }
 
 }  // namespace
 
-InfLineList ReadInfLines(const std::string& inf_path) {
+InfLineList::InfLineList(std::initializer_list<std::string_view> lines) {
+  for (std::string_view line : lines) push_back(line);
+}
+
+void InfLineList::push_back(std::string_view line) {
+  lines_.push_back({static_cast<std::uint32_t>(text_.size()),
+                    static_cast<std::uint32_t>(line.size())});
+  text_ += line;
+  pending_ = text_.size();
+}
+
+void InfLineList::clear() {
+  text_.clear();
+  lines_.clear();
+  pending_ = 0;
+}
+
+void InfLineList::EndPendingLine() {
+  std::string_view line = console::Trim(std::string_view(text_).substr(pending_));
+  if (!line.empty() && line.front() != ';') {
+    std::size_t first = static_cast<std::size_t>(line.data() - text_.data());
+    lines_.push_back({static_cast<std::uint32_t>(first),
+                      static_cast<std::uint32_t>(line.size())});
+    pending_ = first + line.size();
+  }
+  text_.resize(pending_);
+}
+
+bool operator==(const InfLineList& a, const InfLineList& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
+void ReadInfLines(const std::string& inf_path, InfLineList* lines) {
+  lines->clear();
   console::TextStream file;
   console::OpenTextFile(file, inf_path);
-  InfLineList lines;
-  lines.reserve(kMaxInfLines);
-  std::string pending;
-  while (lines.size() < kMaxInfLines) {
+  while (lines->size() < kMaxInfLines) {
     std::string_view block = console::ReadTextCharacters(file);
     if (block.empty()) break;
-    FilterBlock(block, &pending, &lines);
+    FilterBlock(block, lines);
   }
   // The last line counts even without a line end.
-  if (lines.size() < kMaxInfLines) EndPendingLine(&pending, &lines);
+  if (lines->size() < kMaxInfLines) lines->EndPendingLine();
   console::CloseTextFile(file);
-  return lines;
 }
 
 }  // namespace infsurvey

@@ -1,7 +1,5 @@
 #include "infsurvey/inf_section_store.h"
 
-#include <optional>
-
 #include "console/ascii_text.h"
 
 namespace infsurvey {
@@ -10,70 +8,73 @@ namespace {
 using console::Trim;
 
 constexpr std::size_t kChains = 256;
-
-void MarkStale(LookupIndex& index) { index.current = false; }
-
-void TrimInPlace(std::string& text) {
-  std::string_view trimmed = Trim(text);
-  if (trimmed.size() == text.size()) return;  // lines mostly come trimmed
-  std::size_t first = static_cast<std::size_t>(trimmed.data() - text.data());
-  text.resize(first + trimmed.size());
-  text.erase(0, first);
-}
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 // Puts each name at the head of its chain, from the first to the last;
 // items without a name get no place.
 template <typename NameOf>
 void BuildIndex(LookupIndex& index, std::size_t count, NameOf name_of) {
-  index.heads.assign(kChains, -1);
+  index.heads.fill(-1);
   index.items.clear();
-  index.items.reserve(count);
   for (std::size_t position = 0; position < count; ++position) {
-    std::optional<std::string_view> name = name_of(position);
-    if (!name) continue;
-    std::uint32_t chain = LookupHash(*name) % kChains;
-    index.items.push_back({*name, position, index.heads[chain]});
+    std::string_view name;
+    if (!name_of(position, &name)) continue;
+    std::uint32_t chain = LookupHash(name) % kChains;
+    index.items.push_back({name, position, index.heads[chain]});
     index.heads[chain] = static_cast<std::int32_t>(index.items.size() - 1);
   }
   index.current = true;
 }
 
 // Position of the newest item whose name equals the query but for case,
-// or npos.
+// or kNone.
 std::size_t Search(const LookupIndex& index, std::string_view query) {
   for (std::int32_t item = index.heads[LookupHash(query) % kChains]; item >= 0;
        item = index.items[static_cast<std::size_t>(item)].next) {
     const LookupIndex::Item& found = index.items[static_cast<std::size_t>(item)];
     if (console::EqualsIgnoringCase(found.name, query)) return found.position;
   }
-  return std::string::npos;
+  return kNone;
 }
 
-InfSection* FindSection(InfSectionStore& store, std::string_view name) {
-  if (!store.index.current) {
-    BuildIndex(store.index, store.sections.size(), [&](std::size_t i) {
-      return std::optional<std::string_view>(store.sections[i].name);
-    });
-  }
-  std::size_t position = Search(store.index, name);
-  return position == std::string::npos ? nullptr : &store.sections[position];
-}
-
-const std::string* FindEntry(InfSectionStore& store, InfSection& section,
-                             std::string_view key) {
-  const std::string* entries = store.entries.data() + section.first_entry;
-  if (!section.index.current) {
-    // Plain-form entries have no name and are never found.
-    BuildIndex(section.index, section.entry_count,
-               [&](std::size_t i) -> std::optional<std::string_view> {
-                 std::string_view entry = entries[i];
-                 std::size_t equals = entry.find('=');
-                 if (equals == std::string_view::npos) return std::nullopt;
-                 return entry.substr(0, equals);
+std::size_t FindSection(InfSectionStore& store, std::string_view name) {
+  if (!store.section_index.current) {
+    BuildIndex(store.section_index, store.sections.size(),
+               [&](std::size_t i, std::string_view* section_name) {
+                 *section_name = store.Text(store.sections[i].name);
+                 return true;
                });
   }
-  std::size_t position = Search(section.index, key);
-  return position == std::string::npos ? nullptr : &entries[position];
+  return Search(store.section_index, name);
+}
+
+// The entry of `key` in section `section`, or nullptr.
+const TextSpan* FindEntry(InfSectionStore& store, std::size_t section,
+                          std::string_view key) {
+  const InfSection& found = store.sections[section];
+  const TextSpan* entries = store.entries.data() + found.first_entry;
+  if (!store.entry_index.current || store.entry_index_section != section) {
+    // Plain-form entries have no name and are never found.
+    BuildIndex(store.entry_index, found.entry_count,
+               [&](std::size_t i, std::string_view* entry_name) {
+                 std::string_view entry = store.Text(entries[i]);
+                 std::size_t equals = entry.find('=');
+                 if (equals == std::string_view::npos) return false;
+                 *entry_name = entry.substr(0, equals);
+                 return true;
+               });
+    store.entry_index_section = section;
+  }
+  std::size_t position = Search(store.entry_index, key);
+  return position == kNone ? nullptr : &entries[position];
+}
+
+// Appends `text` to the store's text; gives where it lies.
+TextSpan Append(InfSectionStore& store, std::string_view text) {
+  TextSpan span{static_cast<std::uint32_t>(store.text.size()),
+                static_cast<std::uint32_t>(text.size())};
+  store.text.append(text);
+  return span;
 }
 
 }  // namespace
@@ -87,74 +88,67 @@ std::uint32_t LookupHash(std::string_view name) {
   return hash;
 }
 
-void LoadLines(InfSectionStore& store, InfLineList lines) {
+void LoadLines(InfSectionStore& store, const InfLineList& lines) {
+  store.text.clear();
   store.sections.clear();
   store.entries.clear();
-  store.entries.reserve(lines.size());
-  std::size_t headers = 0;
-  for (const std::string& line : lines) headers += !line.empty() && line.front() == '[';
-  store.sections.reserve(headers);
-  MarkStale(store.index);
+  store.section_index.current = false;
+  store.entry_index.current = false;
   InfSection* current = nullptr;
-  // Each line becomes a name or an entry where it is: trimming and joining
-  // only ever shorten it.
-  for (std::string& line : lines) {
-    TrimInPlace(line);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string_view line = Trim(lines[i]);
     if (line.empty() || line.front() == ';') continue;
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-      line.pop_back();
-      line.erase(0, 1);
-      TrimInPlace(line);
-      store.sections.push_back({std::move(line), store.entries.size(), 0, {}});
-      MarkStale(store.index);
+      store.sections.push_back(
+          {Append(store, Trim(line.substr(1, line.size() - 2))),
+           store.entries.size(), 0});
       current = &store.sections.back();
       continue;
     }
     if (current == nullptr) continue;
     std::size_t equals = line.find('=');
-    if (equals != std::string::npos) {
+    TextSpan entry = Append(store, equals == std::string_view::npos
+                                       ? line
+                                       : Trim(line.substr(0, equals)));
+    if (equals != std::string_view::npos) {
       // "name = value" becomes "name=value".
-      std::string_view text = line;
-      std::size_t name_end = Trim(text.substr(0, equals)).size();
-      std::size_t value_start = text.size() - Trim(text.substr(equals + 1)).size();
-      if (value_start - name_end > 1) {
-        line[name_end] = '=';
-        line.erase(name_end + 1, value_start - name_end - 1);
-      }
+      store.text += '=';
+      store.text += Trim(line.substr(equals + 1));
+      entry.length = static_cast<std::uint32_t>(store.text.size() - entry.first);
     }
     // Sections follow each other, so a section's entries stay together.
-    store.entries.push_back(std::move(line));
+    store.entries.push_back(entry);
     ++current->entry_count;
-    MarkStale(current->index);
   }
 }
 
-std::string ReadValue(InfSectionStore& store, std::string_view section,
-                      std::string_view key, std::string_view default_value) {
-  InfSection* found = FindSection(store, section);
-  if (found == nullptr) return std::string(default_value);
-  const std::string* entry = FindEntry(store, *found, key);
-  if (entry == nullptr) return std::string(default_value);
-  return entry->substr(entry->find('=') + 1);
+std::string_view ReadValue(InfSectionStore& store, std::string_view section,
+                           std::string_view key, std::string_view default_value) {
+  std::size_t found = FindSection(store, section);
+  if (found == kNone) return default_value;
+  const TextSpan* entry = FindEntry(store, found, key);
+  if (entry == nullptr) return default_value;
+  return EntryValue(store.Text(*entry));
 }
 
 void ReadSectionEntries(InfSectionStore& store, std::string_view section,
                         EntryList* list) {
   list->clear();
-  InfSection* found = FindSection(store, section);
-  if (found == nullptr) return;
-  auto first = store.entries.begin() + static_cast<std::ptrdiff_t>(found->first_entry);
-  list->assign(first, first + static_cast<std::ptrdiff_t>(found->entry_count));
+  std::size_t found = FindSection(store, section);
+  if (found == kNone) return;
+  const InfSection& entries = store.sections[found];
+  for (std::size_t i = 0; i < entries.entry_count; ++i)
+    list->push_back(store.Text(store.entries[entries.first_entry + i]));
 }
 
-std::string EntryName(const EntryList& list, std::size_t i) {
-  std::size_t equals = list[i].find('=');
-  return equals == std::string::npos ? "" : list[i].substr(0, equals);
+std::string_view EntryName(std::string_view entry) {
+  std::size_t equals = entry.find('=');
+  return equals == std::string_view::npos ? "" : entry.substr(0, equals);
 }
 
-std::string EntryValue(const EntryList& list, std::size_t i) {
-  std::size_t equals = list[i].find('=');
-  return equals == std::string::npos ? "" : list[i].substr(equals + 1);
+std::string_view EntryValue(std::string_view entry) {
+  std::size_t equals = entry.find('=');
+  return equals == std::string_view::npos ? "" : entry.substr(equals + 1);
 }
 
 }  // namespace infsurvey

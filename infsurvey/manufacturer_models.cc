@@ -8,31 +8,34 @@ using console::Trim;
 
 // Blanks around the comma are not part of either name: Windows reads
 // "Acme, NTx86" as "Acme.NTx86" too.
-std::optional<std::string> ModelsSectionName(std::string_view value) {
+bool ModelsSectionName(std::string_view value, std::string* name) {
   std::size_t first = value.find(',');
-  if (first == std::string_view::npos) return std::nullopt;
+  if (first == std::string_view::npos) return false;
   std::string_view decorations = value.substr(first + 1);
-  std::string name(Trim(value.substr(0, first)));
-  name += '.';
-  name += Trim(decorations.substr(0, decorations.find(',')));
-  return name;
+  name->assign(Trim(value.substr(0, first)));
+  *name += '.';
+  *name += Trim(decorations.substr(0, decorations.find(',')));
+  return true;
 }
 
-ManufacturerModels FindManufacturerModels(InfSectionStore& store) {
-  ManufacturerModels found;
-  std::string inf_class = ReadValue(store, "Version", "Class", "notaprinter");
-  if (console::ToLowerAscii(inf_class) != "printer") return found;
-  found.kind = InfKind::kNoManufacturer;
-  EntryList manufacturers;
-  ReadSectionEntries(store, "Manufacturer", &manufacturers);
-  if (manufacturers.empty()) return found;
-  std::optional<std::string> models_section =
-      ModelsSectionName(EntryValue(manufacturers, 0));
-  if (!models_section) return found;
-  found.kind = InfKind::kPrinter;
-  found.name = EntryName(manufacturers, 0);
-  ReadSectionEntries(store, *models_section, &found.models);
-  return found;
+void FindManufacturerModels(InfSectionStore& store, ManufacturerModels* found) {
+  found->kind = InfKind::kNotAPrinter;
+  found->name = {};
+  found->models.clear();
+  std::string_view inf_class = ReadValue(store, "Version", "Class", "notaprinter");
+  if (!console::EqualsIgnoringCase(inf_class, "printer")) return;
+  found->kind = InfKind::kNoManufacturer;
+  // The manufacturers pass through the models list, which they leave.
+  ReadSectionEntries(store, "Manufacturer", &found->models);
+  if (found->models.empty()) return;
+  std::string_view first = found->models[0];
+  if (!ModelsSectionName(EntryValue(first), &found->models_section)) {
+    found->models.clear();
+    return;
+  }
+  found->kind = InfKind::kPrinter;
+  found->name = EntryName(first);
+  ReadSectionEntries(store, found->models_section, &found->models);
 }
 
 }  // namespace infsurvey

@@ -2,7 +2,6 @@
 // manufacturer and models its first [Manufacturer] entry names.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,18 +15,21 @@ enum class InfKind {
   kPrinter,
 };
 
+// Its texts lie in the store it was found in.
 struct ManufacturerModels {
   InfKind kind = InfKind::kNotAPrinter;
-  std::string name;  // name part of the first [Manufacturer] entry
-  EntryList models;  // entries of its models section; none when it is missing
+  std::string_view name;       // name part of the first [Manufacturer] entry
+  std::string models_section;  // the section it names
+  EntryList models;            // that section's entries; none when missing
 };
 
 // The models section that a manufacturer value names: its text before the
 // first comma and the first decoration after it, each trimmed, joined by a
-// dot ("Acme, NTx86, NTamd64" gives "Acme.NTx86"). Nothing without a comma.
-std::optional<std::string> ModelsSectionName(std::string_view value);
+// dot ("Acme, NTx86, NTamd64" gives "Acme.NTx86"). False without a comma.
+bool ModelsSectionName(std::string_view value, std::string* name);
 
-// Only the first manufacturer entry and its first decoration count.
-ManufacturerModels FindManufacturerModels(InfSectionStore& store);
+// Only the first manufacturer entry and its first decoration count. Fills
+// `found` anew, keeping its storage.
+void FindManufacturerModels(InfSectionStore& store, ManufacturerModels* found);
 
 }  // namespace infsurvey

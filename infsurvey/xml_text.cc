@@ -1,6 +1,6 @@
 #include "infsurvey/xml_text.h"
 
-#include <cstring>
+#include <array>
 
 #include "console/platform.h"
 #include "console/utf8.h"
@@ -10,24 +10,45 @@ namespace {
 
 constexpr char kReplacementCharacter[] = "\xEF\xBF\xBD";
 
-// Writes each byte of `text` or its replacement from `replace`, which
-// gives nullptr for a byte that stays. The result is sized once for the
-// longest replacement and cut once.
-template <typename Replace>
-std::string Escape(std::string_view text, std::size_t longest, Replace replace) {
-  std::string result(text.size() * longest, '\0');
-  std::size_t length = 0;
-  for (char c : text) {
-    if (const char* entity = replace(c)) {
-      std::size_t size = std::strlen(entity);
-      std::memcpy(&result[length], entity, size);
-      length += size;
-    } else {
-      result[length++] = c;
-    }
+// What each byte becomes in one place of the catalogue: nullptr for a
+// byte that stays, else its replacement ("" drops it).
+using Replacements = std::array<const char*, 256>;
+
+constexpr Replacements kTextReplacements = [] {
+  Replacements r{};
+  r['"'] = "&quot;", r['&'] = "&amp;", r['<'] = "&lt;", r['>'] = "&gt;";
+  r['\r'] = "&#13;";
+  return r;
+}();
+
+constexpr Replacements kAttributeReplacements = [] {
+  Replacements r{};
+  r['%'] = r['"'] = "";
+  r['&'] = "&amp;", r['<'] = "&lt;", r['\''] = "&apos;";
+  r['\t'] = "&#9;", r['\n'] = "&#10;", r['\r'] = "&#13;";
+  return r;
+}();
+
+constexpr Replacements kDoubleQuotedReplacements = [] {
+  Replacements r{};
+  r['&'] = "&amp;", r['<'] = "&lt;", r['"'] = "&quot;";
+  return r;
+}();
+
+// Hands `text` to `sink` with each byte replaced as `replacements` say:
+// the runs of bytes that stay go over whole.
+template <typename Sink>
+void Replace(std::string_view text, const Replacements& replacements,
+             Sink sink) {
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char* replacement = replacements[static_cast<unsigned char>(text[i])];
+    if (replacement == nullptr) continue;
+    if (i > run) sink(text.substr(run, i - run));
+    if (*replacement != '\0') sink(std::string_view(replacement));
+    run = i + 1;
   }
-  result.resize(length);
-  return result;
+  if (text.size() > run) sink(text.substr(run));
 }
 
 bool IsPrintableAscii(std::string_view text) {
@@ -57,46 +78,59 @@ std::string XmlAllowedCharacters(std::string_view utf8) {
   return result;
 }
 
+// Printable ASCII is the same in every code page, in UTF-8 and in XML,
+// and it is nearly all the text an INF holds: it goes out as it stands,
+// anything else is converted first.
+template <typename Sink>
+void ReplaceCharacters(std::string_view text, const Replacements& replacements,
+                       Sink sink) {
+  if (IsPrintableAscii(text)) return Replace(text, replacements, sink);
+  Replace(XmlCharacters(text), replacements, sink);
+}
+
+// The longest replacement is six bytes, so a result sized once for six
+// times its input never grows.
+std::string Replaced(std::string_view text, const Replacements& replacements,
+                     std::string_view quote = {}) {
+  std::string result;
+  result.reserve(text.size() * 6 + 2 * quote.size());
+  result += quote;
+  ReplaceCharacters(text, replacements,
+                    [&](std::string_view piece) { result += piece; });
+  result += quote;
+  return result;
+}
+
+void WriteReplaced(console::TextStream& out, std::string_view text,
+                   const Replacements& replacements) {
+  ReplaceCharacters(text, replacements, [&](std::string_view piece) {
+    console::WriteText(out, piece);
+  });
+}
+
 }  // namespace
 
 std::string XmlCharacters(std::string_view text) {
-  // Printable ASCII is the same in every code page, in UTF-8 and in XML,
-  // and it is nearly all the text an INF holds.
   if (IsPrintableAscii(text)) return std::string(text);
   return XmlAllowedCharacters(console::Os().ToUtf8(text));
 }
 
 std::string XmlEscapeText(std::string_view text) {
-  return Escape(XmlCharacters(text), 6, [](char c) -> const char* {
-    switch (c) {
-      case '"': return "&quot;";
-      case '&': return "&amp;";
-      case '<': return "&lt;";
-      case '>': return "&gt;";
-      case '\r': return "&#13;";
-    }
-    return nullptr;
-  });
+  return Replaced(text, kTextReplacements);
 }
 
 std::string XmlQuoteAttr(std::string_view text) {
-  std::string cleaned = XmlCharacters(text);
-  std::erase(cleaned, '%');
-  std::erase(cleaned, '"');
-  std::string quoted = "'";
-  quoted += Escape(cleaned, 6, [](char c) -> const char* {
-    switch (c) {
-      case '&': return "&amp;";
-      case '<': return "&lt;";
-      case '\'': return "&apos;";
-      case '\t': return "&#9;";
-      case '\n': return "&#10;";
-      case '\r': return "&#13;";
-    }
-    return nullptr;
-  });
-  quoted += '\'';
-  return quoted;
+  return Replaced(text, kAttributeReplacements, "'");
+}
+
+void WriteXmlText(console::TextStream& out, std::string_view text) {
+  WriteReplaced(out, text, kTextReplacements);
+}
+
+void WriteXmlAttr(console::TextStream& out, std::string_view text) {
+  console::WriteText(out, "'");
+  WriteReplaced(out, text, kAttributeReplacements);
+  console::WriteText(out, "'");
 }
 
 std::string XmlDoubleQuotedValue(std::string_view utf8) {
@@ -104,14 +138,7 @@ std::string XmlDoubleQuotedValue(std::string_view utf8) {
       IsPrintableAscii(utf8)
           ? std::string(utf8)
           : XmlAllowedCharacters(console::Utf8FromBytes(utf8));
-  return Escape(characters, 6, [](char c) -> const char* {
-    switch (c) {
-      case '&': return "&amp;";
-      case '<': return "&lt;";
-      case '"': return "&quot;";
-    }
-    return nullptr;
-  });
+  return Replaced(characters, kDoubleQuotedReplacements);
 }
 
 }  // namespace infsurvey

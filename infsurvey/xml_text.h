@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "console/text_stream.h"
+
 namespace infsurvey {
 
 // UTF-8 of a text in the system's code page, with every character XML 1.0
@@ -21,6 +23,10 @@ std::string XmlEscapeText(std::string_view text);
 // An attribute value enclosed in apostrophes: every "%" and double quote
 // removed, then "&", "<", the apostrophe, tab, LF and CR as references.
 std::string XmlQuoteAttr(std::string_view text);
+
+// The same two written straight into a stream, with no text in between.
+void WriteXmlText(console::TextStream& out, std::string_view text);
+void WriteXmlAttr(console::TextStream& out, std::string_view text);
 
 // A value already in UTF-8 to stand between double quotes: "&", "<" and
 // the double quote as entities. Bytes that are not UTF-8 and characters

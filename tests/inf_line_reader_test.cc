@@ -8,12 +8,22 @@ using infsurvey::ReadInfLines;
 
 namespace {
 
+using Lines = std::vector<std::string>;
+
+Lines Texts(const InfLineList& list) {
+  Lines texts;
+  for (std::size_t i = 0; i < list.size(); ++i) texts.emplace_back(list[i]);
+  return texts;
+}
+
 class InfLineReaderTest : public FakeConsoleTest {
  protected:
-  InfLineList Read(const std::string& bytes) {
+  std::vector<std::string> Read(const std::string& bytes) {
     os_.files["x.inf"] = bytes;
-    return ReadInfLines("x.inf");
+    ReadInfLines("x.inf", &lines_);
+    return Texts(lines_);
   }
+  InfLineList lines_ = {"left over"};
 };
 
 std::string Utf16Le(const std::string& ascii) {
@@ -23,10 +33,10 @@ std::string Utf16Le(const std::string& ascii) {
 }
 
 TEST_F(InfLineReaderTest, LineEndsEncodingsAndFiltering) {
-  const InfLineList version = {"[Version]", "Class=Printer"};
+  const Lines version = {"[Version]", "Class=Printer"};
   struct Case {
     std::string name, bytes;
-    InfLineList lines;
+    Lines lines;
   };
   const Case cases[] = {
       {"CR LF", "[Version]\r\nClass=Printer\r\n", version},
@@ -53,7 +63,7 @@ TEST_F(InfLineReaderTest, LineEndsEncodingsAndFiltering) {
 
 TEST_F(InfLineReaderTest, StopsAtTheSixtiethLineWithoutReadingFurther) {
   std::string bytes;
-  InfLineList expected;
+  Lines expected;
   for (int i = 0; i < 200; ++i) {
     std::string line = "Key" + std::to_string(1000 + i) + "=value";
     bytes += "; comment lines do not count\r\n\r\n" + line + "\r\n";
@@ -86,7 +96,7 @@ TEST_F(InfLineReaderTest, UnopenableFileEndsTheRunWithTheReport) {
                         Case{32, "I/O error 32."}}) {
     console::ScopedFakeConsole fresh;
     fresh.os.FailCall(console::FakePlatform::Call::kOpenForReading, 1, c.code);
-    int code = console::RunMainBlock([] { ReadInfLines("gone.inf"); });
+    int code = console::RunMainBlock([] { InfLineList lines; ReadInfLines("gone.inf", &lines); });
     EXPECT_EQ(code, 1);
     EXPECT_EQ(fresh.os.Written(console::FakePlatform::kStdErrHandle),
               "Exception EInOutError in module fake.exe at 00001A2B.\r\n" +
@@ -97,7 +107,7 @@ TEST_F(InfLineReaderTest, UnopenableFileEndsTheRunWithTheReport) {
 TEST_F(InfLineReaderTest, FailedReadEndsTheRun) {
   os_.files["x.inf"] = "[Version]\r\n";
   os_.FailCall(console::FakePlatform::Call::kReadFile, 1, 23);
-  EXPECT_EQ(console::RunMainBlock([] { ReadInfLines("x.inf"); }), 1);
+  EXPECT_EQ(console::RunMainBlock([] { InfLineList lines; ReadInfLines("x.inf", &lines); }), 1);
   EXPECT_NE(StdErrBytes().find("I/O error 23.\r\n"), std::string::npos);
   EXPECT_EQ(os_.open_handles, 0);
 }
@@ -107,7 +117,7 @@ TEST_F(InfLineReaderTest, FailedReadEndsTheRun) {
 TEST_F(InfLineReaderTest, UndecodableBytesVanishOneAtATime) {
   struct Case {
     std::string name, bytes;
-    InfLineList lines;
+    Lines lines;
   };
   const Case cases[] = {
       {"never decodes", "[Ver\x9dsion]\r\n\x9d", {"[Version]"}},
@@ -133,7 +143,7 @@ TEST_F(InfLineReaderTest, UndecodableBytesVanishOneAtATime) {
   }
   // A character whose bytes straddle two reads of the file.
   std::string long_line(126, 'x');
-  EXPECT_EQ(Read(long_line + "\x91" "ABCDEFyz\r\n"), (InfLineList{long_line + "yz"}));
+  EXPECT_EQ(Read(long_line + "\x91" "ABCDEFyz\r\n"), (Lines{long_line + "yz"}));
   EXPECT_EQ(os_.open_handles, 0);
 }
 

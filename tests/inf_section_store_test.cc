@@ -21,9 +21,14 @@ const InfLineList kWorkedExample = {
 
 // The entries of the i-th section, by position rather than by name.
 EntryList EntriesOf(const InfSectionStore& store, std::size_t i) {
-  auto first = store.entries.begin() +
-               static_cast<std::ptrdiff_t>(store.sections[i].first_entry);
-  return {first, first + static_cast<std::ptrdiff_t>(store.sections[i].entry_count)};
+  EntryList entries;
+  for (std::size_t e = 0; e < store.sections[i].entry_count; ++e)
+    entries.push_back(store.Text(store.entries[store.sections[i].first_entry + e]));
+  return entries;
+}
+
+std::string_view NameOf(const InfSectionStore& store, std::size_t i) {
+  return store.Text(store.sections[i].name);
 }
 
 EntryList Entries(InfSectionStore& store, std::string_view section) {
@@ -36,10 +41,10 @@ TEST(InfSectionStore, WorkedExample) {
   InfSectionStore store;
   LoadLines(store, kWorkedExample);
   ASSERT_EQ(store.sections.size(), 4u);
-  EXPECT_EQ(store.sections[0].name, "Version");
+  EXPECT_EQ(NameOf(store, 0), "Version");
   EXPECT_EQ(EntriesOf(store, 0), (EntryList{"Class=Printer", "Provider=%Acme%"}));
   EXPECT_EQ(EntriesOf(store, 1), (EntryList{"%Acme%=Acme,NTx86,NTamd64"}));
-  EXPECT_EQ(store.sections[2].name, "Acme.NTx86");
+  EXPECT_EQ(NameOf(store, 2), "Acme.NTx86");
   EXPECT_EQ(EntriesOf(store, 3), (EntryList{"Acme=\"Acme Imaging\""}));
 
   EXPECT_EQ(ReadValue(store, "Version", "Class", "notaprinter"), "Printer");
@@ -147,9 +152,9 @@ TEST(InfSectionStore, LoadingReplacesAndMarksIndexesStale) {
 TEST(InfSectionStore, ManySectionsAndKeysShareChains) {
   InfLineList lines;
   for (int s = 0; s < 600; ++s) {
-    lines.emplace_back("[S" + std::to_string(s) + "]");
+    lines.push_back("[S" + std::to_string(s) + "]");
     for (int k = 0; k < 5; ++k)
-      lines.emplace_back("K" + std::to_string(k) + "=" + std::to_string(s * 10 + k));
+      lines.push_back("K" + std::to_string(k) + "=" + std::to_string(s * 10 + k));
   }
   InfSectionStore store;
   LoadLines(store, lines);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace infsurvey;
 
 namespace {
@@ -22,13 +24,11 @@ TEST(ModelsSectionName, Rules) {
       {"XX,NTamd64.6.0", "XX.NTamd64.6.0"},
       {",", "."},
   };
-  for (const Case& c : cases) EXPECT_EQ(ModelsSectionName(c.value), c.name) << c.value;
-}
-
-ManufacturerModels Find(InfLineList lines) {
-  InfSectionStore store;
-  LoadLines(store, std::move(lines));
-  return FindManufacturerModels(store);
+  for (const Case& c : cases) {
+    std::string name = "left over";
+    bool named = ModelsSectionName(c.value, &name);
+    EXPECT_EQ(named ? std::optional<std::string>(name) : std::nullopt, c.name) << c.value;
+  }
 }
 
 TEST(FindManufacturerModels, WhatEachInfGives) {
@@ -71,8 +71,13 @@ TEST(FindManufacturerModels, WhatEachInfGives) {
         "\"P\"=p.gpd", "Install", "P=p.gpd"},
        kPrinter, "%M%", {"\"P\"=p.gpd", "Install", "P=p.gpd"}},
   };
+  // One store and one value for every case, as the catalogue run keeps
+  // them: nothing of one INF may show in the next.
+  InfSectionStore store;
+  ManufacturerModels found;
   for (const Case& c : cases) {
-    ManufacturerModels found = Find(c.lines);
+    LoadLines(store, c.lines);
+    FindManufacturerModels(store, &found);
     EXPECT_EQ(found.kind, c.kind) << c.label;
     EXPECT_EQ(found.name, c.name) << c.label;
     EXPECT_EQ(found.models, c.models) << c.label;

@@ -6,7 +6,17 @@ using namespace infsurvey;
 
 namespace {
 
-class XmlTextTest : public FakeConsoleTest {};
+class XmlTextTest : public FakeConsoleTest {
+ protected:
+  // What `write` puts on standard output, written straight into its buffer.
+  template <typename Write>
+  std::string Streamed(Write write) {
+    os_.writes.clear();
+    write();
+    console::FlushStream(console::StdOut());
+    return StdOutBytes();
+  }
+};
 
 TEST_F(XmlTextTest, EscapeText) {
   struct Case {
@@ -26,7 +36,10 @@ TEST_F(XmlTextTest, EscapeText) {
       {std::string("n\0l\x1b", 4), "n\xEF\xBF\xBDl\xEF\xBF\xBD"},
       {"\xEF\xBF\xBE\xEF\xBF\xBF", "\xEF\xBF\xBD\xEF\xBF\xBD"},
   };
-  for (const Case& c : cases) EXPECT_EQ(XmlEscapeText(c.in), c.out) << c.in;
+  for (const Case& c : cases) {
+    EXPECT_EQ(XmlEscapeText(c.in), c.out) << c.in;
+    EXPECT_EQ(Streamed([&] { WriteXmlText(console::StdOut(), c.in); }), c.out) << c.in;
+  }
 }
 
 TEST_F(XmlTextTest, QuoteAttr) {
@@ -45,7 +58,10 @@ TEST_F(XmlTextTest, QuoteAttr) {
       {"a\tb\nc\rd", "'a&#9;b&#10;c&#13;d'"},
       {"caf\xe9", "'caf\xc3\xa9'"},
   };
-  for (const Case& c : cases) EXPECT_EQ(XmlQuoteAttr(c.in), c.out) << c.in;
+  for (const Case& c : cases) {
+    EXPECT_EQ(XmlQuoteAttr(c.in), c.out) << c.in;
+    EXPECT_EQ(Streamed([&] { WriteXmlAttr(console::StdOut(), c.in); }), c.out) << c.in;
+  }
 }
 
 TEST_F(XmlTextTest, DoubleQuotedValue) {

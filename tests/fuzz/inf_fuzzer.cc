@@ -14,10 +14,7 @@
 
 #include "console/platform.h"
 #include "console/program.h"
-#include "infsurvey/inf_line_reader.h"
-#include "infsurvey/inf_section_store.h"
-#include "infsurvey/catalog_writer.h"
-#include "infsurvey/manufacturer_models.h"
+#include "infsurvey/catalog_run.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/fuzz/xml_reader.h"
 
@@ -27,7 +24,7 @@ using console::FakePlatform;
 using fuzz::Escaped;
 using fuzz::Fail;
 using fuzz::Require;
-using infsurvey::InfLineList;
+using Lines = std::vector<std::string>;
 
 constexpr std::size_t kMaxLines = 60;
 constexpr std::size_t kMaxProbes = 8;
@@ -35,7 +32,7 @@ constexpr std::size_t kMaxProbes = 8;
 
 struct Outcome {
   int exit_code;
-  InfLineList lines;
+  Lines lines;
   std::string out, err;
   int reads;
 };
@@ -48,16 +45,13 @@ Outcome Run(const std::string& bytes, const std::string& path,
   if (failing_read != 0)
     fresh.os.FailCall(FakePlatform::Call::kReadFile, failing_read,
                       console::kErrorReadFault);
-  InfLineList lines;
-  int exit_code = console::RunMainBlock([&] {
-    lines = infsurvey::ReadInfLines(path);
-    infsurvey::InfSectionStore store;
-    infsurvey::LoadLines(store, lines);
-    infsurvey::ManufacturerModels found = infsurvey::FindManufacturerModels(store);
-    if (found.kind == infsurvey::InfKind::kPrinter)
-      infsurvey::WriteManufacturerElement(found, path);
-  });
+  infsurvey::InfWorkspace workspace;
+  int exit_code = console::RunMainBlock(
+      [&] { infsurvey::ProcessInf(path, workspace); });
   Require(fresh.os.open_handles == 0, "the INF is closed after the run");
+  Lines lines;
+  for (std::size_t i = 0; i < workspace.lines.size(); ++i)
+    lines.emplace_back(workspace.lines[i]);
   return {exit_code, std::move(lines),
           fresh.os.Written(FakePlatform::kStdOutHandle),
           fresh.os.Written(FakePlatform::kStdErrHandle),
@@ -81,8 +75,8 @@ std::string Upper(std::string_view text) {
 
 // The reading rules: bytes outside 32-127 dropped, CR or LF ends a line,
 // blank and ";" lines skipped, a 26 ends the file, 60 lines at most.
-InfLineList ExpectedLines(std::string_view bytes) {
-  InfLineList lines;
+Lines ExpectedLines(std::string_view bytes) {
+  Lines lines;
   std::string pending;
   auto end_line = [&] {
     std::string line = Trimmed(pending);
@@ -103,7 +97,7 @@ InfLineList ExpectedLines(std::string_view bytes) {
   return lines;
 }
 
-void CheckLineForm(const InfLineList& lines) {
+void CheckLineForm(const Lines& lines) {
   Require(lines.size() <= kMaxLines, "at most 60 lines");
   for (std::string_view line : lines) {
     Require(!line.empty(), "no empty line");
@@ -124,7 +118,7 @@ struct ModelLine {
   std::string name, value;
 };
 
-std::vector<ModelLine> ModelLines(const InfLineList& lines) {
+std::vector<ModelLine> ModelLines(const Lines& lines) {
   std::vector<ModelLine> model;
   for (std::string_view line : lines) {
     std::size_t equals = line.find('=');
@@ -159,7 +153,7 @@ std::string ExpectedValue(const std::vector<ModelLine>& model,
 
 // Names to look up: the usual ones, slices of the raw input, which may
 // hold any byte, and names of lines picked by input bytes.
-std::vector<std::string> Probes(std::string_view bytes, const InfLineList& lines) {
+std::vector<std::string> Probes(std::string_view bytes, const Lines& lines) {
   std::vector<std::string> probes = {"Version", "class"};
   auto byte = [&](std::size_t i) {
     return static_cast<std::size_t>(static_cast<unsigned char>(bytes[i % bytes.size()]));
@@ -179,9 +173,11 @@ std::vector<std::string> Probes(std::string_view bytes, const InfLineList& lines
   return probes;
 }
 
-void CheckLookups(std::string_view bytes, const InfLineList& lines) {
+void CheckLookups(std::string_view bytes, const Lines& lines) {
+  infsurvey::InfLineList list;
+  for (const std::string& line : lines) list.push_back(line);
   infsurvey::InfSectionStore store;
-  infsurvey::LoadLines(store, lines);
+  infsurvey::LoadLines(store, list);
   const std::string missing = "\x01missing";
   std::vector<std::string> probes = Probes(bytes, lines);
   std::vector<ModelLine> model = ModelLines(lines);
@@ -192,14 +188,15 @@ void CheckLookups(std::string_view bytes, const InfLineList& lines) {
     const std::string& section = probes[s];
     infsurvey::ReadSectionEntries(store, section, &entries);
     for (std::size_t i = 0; i < entries.size(); ++i) {
-      std::string name = infsurvey::EntryName(entries, i);
-      std::string value = infsurvey::EntryValue(entries, i);
+      std::string_view name = infsurvey::EntryName(entries, i);
+      std::string_view value = infsurvey::EntryValue(entries, i);
       Require(name.size() + value.size() <= entries[i].size(), "an entry's name and value are parts of it");
     }
-    infsurvey::ModelsSectionName(section);
+    std::string models_section;
+    infsurvey::ModelsSectionName(section, &models_section);
     for (std::size_t k = 0; k < probes.size(); ++k) {
       const std::string& key = probes[k];
-      std::string value = infsurvey::ReadValue(store, section, key, missing);
+      std::string value(infsurvey::ReadValue(store, section, key, missing));
       std::string expected = ExpectedValue(model, upper[s], upper[k], missing);
       if (value != expected)
         Fail("[" + Escaped(section) + "] " + Escaped(key) + " reads " +
