@@ -61,6 +61,22 @@ TEST_F(InfLineReaderTest, LineEndsEncodingsAndFiltering) {
   EXPECT_EQ(os_.open_handles, 0);
 }
 
+// Printable text goes over eight bytes at a time: every byte value, at
+// every place in such a group, must still meet the rule.
+TEST_F(InfLineReaderTest, EveryByteAtEveryPlace) {
+  const std::string text = "[Version]Class=Printer";
+  for (int byte = 0; byte < 256; ++byte) {
+    if (byte == '\r' || byte == '\n' || byte == 26) continue;
+    bool kept = byte >= 32 && byte <= 127;
+    for (std::size_t at = 1; at < 18; ++at) {
+      std::string line = text;
+      line.insert(at, 2, static_cast<char>(byte));
+      std::string expected = kept ? line : text;
+      EXPECT_EQ(Read(line + "\r\n"), Lines{expected}) << byte << " at " << at;
+    }
+  }
+}
+
 TEST_F(InfLineReaderTest, StopsAtTheSixtiethLineWithoutReadingFurther) {
   std::string bytes;
   Lines expected;
