@@ -2,6 +2,9 @@
 // and the step over one character of a code page.
 #pragma once
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -45,6 +48,38 @@ inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   for (std::size_t i = 0; i < a.size(); ++i)
     if (ToUpperAscii(a[i]) != ToUpperAscii(b[i])) return false;
   return true;
+}
+
+// Eight bytes at a time: of the eight bytes at `bytes`, how many come
+// before the first below 32 (ControlFree) or outside 32 to 127
+// (PrintablePrefix); 8 when there is none. Taking 32 from every byte sets
+// the high bit of each byte below 32; a borrow only ever reaches the bytes
+// after the first such one, which do not count.
+namespace word_scan {
+constexpr std::uint64_t kEach = 0x0101010101010101;
+constexpr std::uint64_t kHighBits = kEach * 0x80;
+inline std::size_t Before(std::uint64_t flagged) {
+  return flagged == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(flagged)) / 8;
+}
+inline std::uint64_t Load(const char* bytes) {
+  std::uint64_t eight;
+  std::memcpy(&eight, bytes, 8);
+  return eight;
+}
+}  // namespace word_scan
+
+inline std::size_t ControlFree(const char* bytes) {
+  using namespace word_scan;
+  if constexpr (std::endian::native != std::endian::little) return 0;
+  std::uint64_t eight = Load(bytes);
+  return Before((eight - kEach * 32) & ~eight & kHighBits);
+}
+
+inline std::size_t PrintablePrefix(const char* bytes) {
+  using namespace word_scan;
+  if constexpr (std::endian::native != std::endian::little) return 0;
+  std::uint64_t eight = Load(bytes);
+  return Before((eight | (eight - kEach * 32)) & kHighBits);
 }
 
 // Position of the first occurrence of `what` in `text`, comparing bytes;

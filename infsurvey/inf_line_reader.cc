@@ -1,7 +1,5 @@
 #include "infsurvey/inf_line_reader.h"
 
-#include <bit>
-#include <cstdint>
 #include <cstring>
 
 #include "console/ascii_text.h"
@@ -9,19 +7,6 @@
 
 namespace infsurvey {
 namespace {
-
-// How many of the eight bytes at `bytes` lie in 32 to 127 before the
-// first that does not: a byte outside has its high bit set, or sets it
-// when 32 is taken from every byte (a borrow only ever reaches the bytes
-// after the first such one, which do not count).
-std::size_t PrintablePrefix(const char* bytes) {
-  if constexpr (std::endian::native != std::endian::little) return 0;
-  constexpr std::uint64_t kEach = 0x0101010101010101;
-  std::uint64_t eight;
-  std::memcpy(&eight, bytes, 8);
-  std::uint64_t outside = (eight | (eight - kEach * 32)) & (kEach * 0x80);
-  return outside == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(outside)) / 8;
-}
 
 // The rule for each character: CR and LF end the pending line, codes 32 to
 // 127 join it, every other one is dropped. (A line feed ends a line as a
@@ -38,7 +23,7 @@ void FilterBlock(std::string_view block, InfLineList* lines) {
     // Most of an INF is printable ASCII, which goes over eight bytes at a
     // time; the rule below sees only the other bytes.
     if (end - next >= 8) {
-      std::size_t printable = PrintablePrefix(next);
+      std::size_t printable = console::PrintablePrefix(next);
       std::memcpy(kept + count, next, 8);
       count += printable;
       next += printable;

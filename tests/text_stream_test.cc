@@ -130,6 +130,28 @@ TEST_F(ReadTest, LineEnds) {
   }
 }
 
+// Ordinary bytes go over eight at a time: each byte value, at each place
+// of such a group, must still be read as the rule says.
+TEST_F(ReadTest, EveryByteAtEveryPlace) {
+  const std::string text = "abcdefghijklmnopqrstuvwxyz";
+  for (int byte = 0; byte < 256; ++byte) {
+    for (std::size_t at = 0; at < 18; ++at) {
+      console::ScopedFakeConsole fresh;
+      std::string line = text;
+      line.insert(at, 1, static_cast<char>(byte));
+      fresh.os.stdin_bytes = line + "\n!";
+      std::vector<std::string> expected = {line, "!"};
+      if (byte == '\r') expected[0] = text;
+      if (byte == '\n') expected = {text.substr(0, at), text.substr(at)};
+      if (byte == 26) expected = {text.substr(0, at), "!"};
+      // A 26 that a fresh read brings first is an end of input that stays
+      // for the rest of the line (see CtrlZAtTheStartOfARead).
+      if (byte == 26 && at == 0) expected = {"", ""};
+      EXPECT_EQ(ReadLines(2), expected) << byte << " at " << at;
+    }
+  }
+}
+
 TEST_F(ReadTest, CtrlZEndsTheLineAndSkipLineDropsTheRest) {
   os_.stdin_bytes = "ab\x1a" "cd\nef\n";
   EXPECT_EQ(ReadLines(3), (std::vector<std::string>{"ab", "ef", ""}));
