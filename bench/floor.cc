@@ -8,8 +8,10 @@
 //     meaningful line, closes it; then writes OUTPUT_BYTES bytes to
 //     standard output in 128-byte blocks.
 //   floor stdin OUTPUT_BYTES
-//     Reads standard input to its end in 128-byte blocks, then writes
-//     OUTPUT_BYTES bytes in 128-byte blocks.
+//     Reads standard input to its end in 128-byte blocks and takes the
+//     device-identifier checksum of each pair of lines, as pnpsum must for
+//     each pair of answers, in the tightest loop: one table load per byte.
+//     Then writes OUTPUT_BYTES bytes in 128-byte blocks.
 //
 // OUTPUT_BYTES is what the measured tool wrote for the same input, so both
 // make the same number of write calls.
@@ -19,6 +21,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -123,6 +126,46 @@ void ReadMeaningfulLines(const std::string& path) {
   close(fd);
 }
 
+// The checksum's two nibble tables folded into one table of 256 entries,
+// the fastest form of the same function.
+struct ChecksumTable {
+  std::uint16_t entry[256];
+  ChecksumTable() {
+    static const std::uint16_t kLow[16] = {
+        0x0000, 0xC0C1, 0xC181, 0x0140, 0xC301, 0x03C0, 0x0280, 0xC241,
+        0xC601, 0x06C0, 0x0780, 0xC741, 0x0500, 0xC5C1, 0xC481, 0x0440};
+    static const std::uint16_t kHigh[16] = {
+        0x0000, 0xCC01, 0xD801, 0x1400, 0xF001, 0x3C00, 0x2800, 0xE401,
+        0xA001, 0x6C00, 0x7800, 0xB401, 0x5000, 0x9C01, 0x8801, 0x4600};
+    for (unsigned i = 0; i < 256; ++i)
+      entry[i] = static_cast<std::uint16_t>(kLow[i & 15] ^ kHigh[i >> 4]);
+  }
+};
+
+// Reads standard input and gives the checksums of its line pairs, folded
+// into one value so that the compiler cannot drop them.
+unsigned ChecksumLinePairs() {
+  static const ChecksumTable table;
+  char block[kBlock];
+  unsigned folded = 0, checksum = 0;
+  bool second_line = false;
+  for (;;) {
+    ssize_t got = read(STDIN_FILENO, block, kBlock);
+    if (got < 0) Fail("cannot read", "standard input");
+    if (got == 0) break;
+    for (ssize_t i = 0; i < got; ++i) {
+      unsigned char byte = static_cast<unsigned char>(block[i]);
+      if (byte == '\n') {
+        if (second_line) folded ^= checksum, checksum = 0;
+        second_line = !second_line;
+      } else if (byte != '\r') {
+        checksum = table.entry[(byte ^ checksum) & 0xFF] ^ (checksum >> 8);
+      }
+    }
+  }
+  return folded ^ checksum;
+}
+
 void WriteBytes(unsigned long long count) {
   char block[kBlock];
   std::memset(block, 'x', sizeof block);
@@ -158,12 +201,8 @@ int main(int argc, char** argv) {
   }
   if (argc == 3 && std::strcmp(argv[1], "stdin") == 0) {
     unsigned long long output = ByteCount(argv[2]);
-    char block[kBlock];
-    for (;;) {
-      ssize_t got = read(STDIN_FILENO, block, kBlock);
-      if (got < 0) Fail("cannot read", "standard input");
-      if (got == 0) break;
-    }
+    volatile unsigned checksums = ChecksumLinePairs();
+    (void)checksums;
     WriteBytes(output);
     return 0;
   }

@@ -10,6 +10,9 @@ namespace pnpsum {
 // joined, cut to 20 bytes with blanks as underscores, then the checksum of
 // the whole uncut join. Empty when both answers are empty after trimming.
 std::string DeviceId(std::string_view manufacturer, std::string_view model);
+// The same into `id`, whose storage is used again.
+void DeviceId(std::string_view manufacturer, std::string_view model,
+              std::string* id);
 
 // Asks "MFG: " and "MDL: " and prints a "CID: " line until both answers
 // are empty.
