@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "console/ascii_text.h"
 #include "console/platform.h"
 #include "console/utf8.h"
 
@@ -78,14 +79,26 @@ std::string XmlAllowedCharacters(std::string_view utf8) {
   return result;
 }
 
-// Printable ASCII is the same in every code page, in UTF-8 and in XML,
-// and it is nearly all the text an INF holds: it goes out as it stands,
-// anything else is converted first.
+// Replace on the text as XML carries it. Printable ASCII is the same in
+// every code page, in UTF-8 and in XML, and it is nearly all the text an
+// INF holds: it goes out as it stands. From the first byte that is not,
+// which starts a character of its own in every code page, the rest of the
+// text is converted first.
 template <typename Sink>
 void ReplaceCharacters(std::string_view text, const Replacements& replacements,
                        Sink sink) {
-  if (IsPrintableAscii(text)) return Replace(text, replacements, sink);
-  Replace(XmlCharacters(text), replacements, sink);
+  std::size_t ascii = 0;
+  while (ascii + 8 <= text.size()) {
+    std::size_t printable = console::PrintablePrefix(text.data() + ascii);
+    ascii += printable;
+    if (printable < 8) break;
+  }
+  while (ascii < text.size() &&
+         static_cast<unsigned char>(text[ascii] - 32) <= 127 - 32)
+    ++ascii;
+  Replace(text.substr(0, ascii), replacements, sink);
+  if (ascii < text.size())
+    Replace(XmlCharacters(text.substr(ascii)), replacements, sink);
 }
 
 // The longest replacement is six bytes, so a result sized once for six
