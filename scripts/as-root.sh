@@ -30,5 +30,9 @@ fi
 if possible; then
   exec sudo -- "$@"
 fi
-echo "as-root: '$1' needs root: run as root, or install sudo and allow this user to use it" >&2
+name=$1
+for word in "$@"; do
+  case $word in env|*=*) ;; *) name=$word; break ;; esac
+done
+echo "as-root: '$name' needs root: run as root, or install sudo and allow this user to use it" >&2
 exit 126
