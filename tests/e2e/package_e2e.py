@@ -344,6 +344,15 @@ class DebianPackage(harness.Case):
                                            env=env))
 
 
+def package_status(options=()):
+    """dpkg's word for the package's state; a package it has never heard
+    of (or has forgotten) is not-installed too."""
+    result = subprocess.run(["dpkg-query", *options, "--show",
+                             "--showformat=${db:Status-Status}", DebianPackage.NAME],
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    return result.stdout.decode() if result.returncode == 0 else "not-installed"
+
+
 class ScratchInstallation:
     """dpkg with its own database and root in a scratch folder: the
     developer's machine is not changed. The scratch database knows no other
@@ -369,20 +378,17 @@ class ScratchInstallation:
         checked(self.dpkg + ["--remove", DebianPackage.NAME])
 
     def check_nothing_left(self, files):
-        status = checked(["dpkg-query", "--admindir=" + self.admin, "--show",
-                          "--showformat=${db:Status-Status}", DebianPackage.NAME]
-                         ).decode() if self.known() else "not-installed"
-        self.case.assertEqual(status, "not-installed")
+        self.case.assertEqual(package_status(["--admindir=" + self.admin]),
+                              "not-installed")
+        # Only dpkg's own database is left, not even an empty folder.
         left = []
-        for folder, _, names in os.walk(self.root):
-            if not folder.startswith(self.admin):
-                left += [os.path.join(folder, name) for name in names]
+        for folder, folders, names in os.walk(self.root):
+            if folder.startswith(self.admin):
+                continue
+            left += [os.path.join(folder, name) for name in names]
+            left += [os.path.join(folder, name) for name in folders
+                     if not self.admin.startswith(os.path.join(folder, name))]
         self.case.assertEqual(left, [])
-
-    def known(self):
-        return subprocess.run(["dpkg-query", "--admindir=" + self.admin, "--show",
-                               DebianPackage.NAME], stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL).returncode == 0
 
 
 class SystemInstallation:
@@ -394,16 +400,11 @@ class SystemInstallation:
         self.man = None
         self.as_root = [] if os.geteuid() == 0 else ["sudo", "-n"]
 
-    def status(self):
-        result = subprocess.run(["dpkg-query", "--show", "--showformat=${db:Status-Status}",
-                                 DebianPackage.NAME], stdout=subprocess.PIPE,
-                                stderr=subprocess.DEVNULL)
-        return result.stdout.decode() if result.returncode == 0 else "not-installed"
-
     def install(self):
-        if self.status() != "not-installed":
+        status = package_status()
+        if status != "not-installed":
             raise AssertionError(DebianPackage.NAME + " is on this machine already "
-                                 "(%s): the test will not replace it" % self.status())
+                                 "(%s): the test will not replace it" % status)
         sys.stderr.write("package_e2e: dpkg -i into this machine (PACKAGE_TEST_INSTALL=system)\n")
         checked(self.as_root + ["dpkg", "--install", DEB])
 
@@ -411,7 +412,7 @@ class SystemInstallation:
         checked(self.as_root + ["dpkg", "--remove", DebianPackage.NAME])
 
     def check_nothing_left(self, files):
-        self.case.assertEqual(self.status(), "not-installed")
+        self.case.assertEqual(package_status(), "not-installed")
         self.case.assertEqual([path for path in files if os.path.lexists(path)], [])
         for folder in ("/usr/share/infsurvey", "/usr/share/doc/" + DebianPackage.NAME):
             self.case.assertFalse(os.path.lexists(folder), folder)
