@@ -53,9 +53,9 @@ if [ "$setup_rc" = 0 ]; then
 
   mode=${WINDOWS_TESTS:-auto}
   if [ "$mode" = guest ]; then
-    where=guest why="WINDOWS_TESTS=guest"
+    where=guest why="WINDOWS_TESTS=guest asks for it"
   elif why=$(scripts/wine-host.sh probe build/windows); then
-    where=host why="the host's Wine runs a static 32-bit console program"
+    where=host why="it runs a static 32-bit console program"
   elif [ "$mode" = host ]; then
     echo "test: WINDOWS_TESTS=host, but the host's Wine cannot run the tests: $why" >&2
     exit 1
@@ -65,11 +65,11 @@ if [ "$setup_rc" = 0 ]; then
 
   start=$SECONDS
   if [ "$where" = host ]; then
-    echo "== windows suite: on the host's Wine ($why)"
+    echo "== windows suite: on the host's Wine, as $why"
     scripts/wine-host.sh run build/windows -- ctest --preset windows
     echo "== windows suite passed on the host's Wine in $((SECONDS - start)) s"
   else
-    echo "== windows suite: in the emulated guest ($why)"
+    echo "== windows suite: in the emulated guest, as $why"
     guest_rc=0
     windows_in_guest || guest_rc=$?
     if [ "$guest_rc" = 0 ]; then

@@ -92,7 +92,7 @@ probe() {
       return 1
     fi
   fi
-  runs_32_bit || why=" (this machine does not execute 32-bit x86 code)"
+  runs_32_bit || why="; this machine does not execute 32-bit x86 code"
   if ! command -v wine >/dev/null || ! command -v wineserver >/dev/null; then
     echo "Wine is not installed$why"
     return 1
