@@ -61,13 +61,14 @@ rm -rf "$root"
 # Debian's own tools. Downloaded .debs are kept in $cache/debs for reruns.
 # Only wine32 (no wine64) is installed: the tests are 32-bit and a pure
 # 32-bit Wine starts fewer processes per run. cpack, run by the package
-# test, needs make (its preinstall step checks that the build is up to
-# date) and MinGW's binutils (the strip for Windows programs). Docs, man pages
-# and translations are not unpacked, to keep the image (and mkfs) small.
+# test, needs make for its preinstall step, which checks that the build is
+# up to date and so needs every file the build was configured from (the
+# GoogleTest sources among them), and MinGW's binutils for its strip. Docs,
+# man pages and translations are not unpacked, to keep the image small.
 # initramfs-tools is configured before the kernel is installed so that the
 # initrd it builds holds only the few modules needed to mount the root disk.
 mmdebstrap --variant=minbase --architectures=amd64,i386 \
-    --include=linux-image-amd64,initramfs-tools,zstd,wine,wine32:i386,cmake,python3,libxml2-utils,faketime,libfaketime:i386,binutils-mingw-w64-i686,make \
+    --include=linux-image-amd64,initramfs-tools,zstd,wine,wine32:i386,cmake,python3,libxml2-utils,faketime,libfaketime:i386,binutils-mingw-w64-i686,make,googletest \
     --dpkgopt='path-exclude=/usr/share/doc/*' --dpkgopt='path-exclude=/usr/share/man/*' \
     --dpkgopt='path-exclude=/usr/share/info/*' --dpkgopt='path-exclude=/usr/share/locale/*' \
     --skip=download/empty --skip=essential/unlink \
