@@ -54,7 +54,7 @@ make_prefix() {
   local version log
   version="$(wine --version 2>/dev/null) win32"
   [ "$(cat "$prefix/.made-by" 2>/dev/null)" = "$version" ] && return 0
-  echo "wine-host: making the Wine prefix $prefix ($version)"
+  echo "wine-host: making the Wine prefix $prefix ($version)" >&2
   rm -rf "$prefix"
   mkdir -p "$prefix"
   log=$build/wineprefix.log
