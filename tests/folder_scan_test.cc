@@ -54,7 +54,7 @@ TEST_F(FolderScanTest, BaseName) {
   EXPECT_EQ(BaseName("C:x.inf_1"), "x.inf_1");
   // With a double-byte code page, the second byte of a character is no
   // separator.
-  os_.lead_bytes = "\x81";
+  os_.lead_bytes = std::string(1, '\x81');
   EXPECT_EQ(BaseName("C:\\d\x81\\x.inf"), "d\x81\\x.inf");
 #endif
 }
