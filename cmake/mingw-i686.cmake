@@ -12,3 +12,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Without -static the programs need MinGW's DLLs beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# Packages too (find_package): the build machine's own GoogleTest is no use.
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

@@ -42,7 +42,7 @@ LocaleTexts LoadLocaleTexts() {
   // empty one leaves only the terminating NUL, which shows as nothing.
   if (console::Os().GetLocaleInfo(kTimeSeparatorItem, 2,
                                   &texts.time_separator) <= 0) {
-    texts.time_separator = ":";
+    texts.time_separator.assign(1, ':');
   }
   return texts;
 }

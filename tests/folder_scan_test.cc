@@ -46,7 +46,7 @@ TEST_F(FolderScanTest, InfPathOfAPackageFolder) {
     EXPECT_EQ(InfPathOf(Native(c.folder)), Native(c.inf_path)) << c.folder;
   // With a double-byte code page, the second byte of a character is no
   // capital: "\x83" "A" stays, the "B" after it does not.
-  os_.lead_bytes = "\x83";
+  os_.lead_bytes = std::string(1, '\x83');
   EXPECT_EQ(InfPathOf(Native("R/\x83" "AB.INF_1")), Native("R/\x83" "AB.INF_1/\x83" "Ab.inf"));
 }
 

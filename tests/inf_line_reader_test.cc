@@ -97,7 +97,7 @@ TEST_F(InfLineReaderTest, StopsAtTheSixtiethLineWithoutReadingFurther) {
 
 TEST_F(InfLineReaderTest, SixtyLinesExactlyThenMoreComments) {
   std::string bytes;
-  for (int i = 0; i < 60; ++i) bytes += "L" + std::to_string(i) + "\n";
+  for (int i = 0; i < 60; ++i) bytes.append("L").append(std::to_string(i)).append("\n");
   bytes += "; after\n\n";
   EXPECT_EQ(Read(bytes).size(), 60u);
 }

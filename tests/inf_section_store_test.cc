@@ -154,13 +154,15 @@ TEST(InfSectionStore, ManySectionsAndKeysShareChains) {
   for (int s = 0; s < 600; ++s) {
     lines.push_back("[S" + std::to_string(s) + "]");
     for (int k = 0; k < 5; ++k)
-      lines.push_back("K" + std::to_string(k) + "=" + std::to_string(s * 10 + k));
+      lines.push_back(std::string("K").append(std::to_string(k)).append("=").append(
+          std::to_string(s * 10 + k)));
   }
   InfSectionStore store;
   LoadLines(store, lines);
   for (int s = 0; s < 600; s += 37)
     for (int k = 0; k < 5; ++k)
-      EXPECT_EQ(ReadValue(store, "s" + std::to_string(s), "k" + std::to_string(k), ""),
+      EXPECT_EQ(ReadValue(store, std::string("s").append(std::to_string(s)),
+                          std::string("k").append(std::to_string(k)), ""),
                 std::to_string(s * 10 + k));
 }
 

@@ -37,8 +37,8 @@ TEST_F(ProgramTest, FailureReportTextAndItsFinalFullStop) {
 }
 
 TEST_F(ProgramTest, CharacterThatCannotBeDecodedIsInvalidNumericInput) {
-  os_.stdin_bytes = "\xff";
-  os_.invalid_bytes = "\xff";
+  os_.stdin_bytes = std::string(1, '\xff');
+  os_.invalid_bytes = std::string(1, '\xff');
   EXPECT_EQ(console::RunMainBlock([] {
               console::ReadCharCode(console::StdIn());
               IoCheck();

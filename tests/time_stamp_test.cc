@@ -34,8 +34,9 @@ TEST_F(TimeStampTest, EnglishFallbacks) {
 }
 
 TEST_F(TimeStampTest, LocaleTexts) {
-  os_.locale[30] = ".";
-  for (int item = 49; item <= 55; ++item) os_.locale[item] = "D" + std::to_string(item);
+  os_.locale[30] = std::string(1, '.');
+  for (int item = 49; item <= 55; ++item)
+    os_.locale[item] = std::string("D").append(std::to_string(item));
   os_.locale[56] = "janvier";
   os_.locale[58] = "\xD0\xBC\xD0\xB0\xD1\x80\xD1\x82\xD0\xB0";  // UTF-8, as given
   os_.locale[59] = "";  // an empty answer takes the fallback of its entry

@@ -4,14 +4,16 @@
 # only works inside a full-system emulated guest whose kernel has compat mode.
 #
 # Usage: build-image.sh [CACHE_DIR]     (default: $WINEVM_CACHE or /var/cache/winevm)
-# Needs root (apt-get, mmdebstrap). Skips the work when a finished image built
-# by this same script already exists in CACHE_DIR.
+# Needs root (apt-get, mmdebstrap): started by another user it runs itself
+# again through scripts/as-root.sh (sudo). Skips the work when a finished
+# image built by this same script already exists in CACHE_DIR.
+# Packages come from this machine's own apt sources (apt-sources.sh tells
+# which, and how WINEVM_MIRROR and WINEVM_SECURITY_MIRROR override them).
 set -euo pipefail
 
 start=$SECONDS
 here=$(cd "$(dirname "$0")" && pwd)
 cache=$(realpath -m "${1:-${WINEVM_CACHE:-/var/cache/winevm}}")
-mirror=http://deb.debian.org/debian
 prefix=/opt/wineprefix          # the Wine prefix inside the guest (run.sh relies on it)
 
 # The stamp holds this script's hash: editing the script forces a rebuild.
@@ -20,7 +22,11 @@ if [ "$(cat "$cache/done" 2>/dev/null)" = "$stamp" ]; then
     echo "winevm: image in $cache is up to date"
     exit 0
 fi
-[ "$(id -u)" = 0 ] || { echo "winevm: build-image.sh must run as root" >&2; exit 1; }
+if [ "$(id -u)" != 0 ]; then
+    exec "$here/../as-root.sh" env WINEVM_MIRROR="${WINEVM_MIRROR:-}" \
+        WINEVM_SECURITY_MIRROR="${WINEVM_SECURITY_MIRROR:-}" \
+        http_proxy="${http_proxy:-}" https_proxy="${https_proxy:-}" "$0" "$cache"
+fi
 
 # Host tools. --no-install-recommends keeps qemu from pulling in a GUI stack.
 need=()
@@ -32,6 +38,19 @@ if [ ${#need[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${need[@]}"
 fi
 
+# The host's own sources (with its apt proxy, if it has one): mmdebstrap
+# does not read the host's apt configuration by itself.
+"$here/apt-sources.sh" bookworm >/dev/null 2>&1 || apt-get update -q
+sources=$("$here/apt-sources.sh" bookworm)
+mapfile -t sources <<<"$sources"
+printf 'winevm: packages from %s\n' "${sources[@]}"
+aptopts=()
+eval "$(apt-config shell http_proxy Acquire::http::Proxy https_proxy Acquire::https::Proxy)"
+for scheme in http https; do
+    name=${scheme}_proxy
+    [ -z "${!name:-}" ] || aptopts+=("--aptopt=Acquire::$scheme::Proxy \"${!name}\"")
+done
+
 mkdir -p "$cache/debs"
 rm -f "$cache/done"
 root=$cache/rootfs
@@ -41,12 +60,15 @@ rm -rf "$root"
 # (multiarch) together, downloads in parallel, and takes hooks; both are
 # Debian's own tools. Downloaded .debs are kept in $cache/debs for reruns.
 # Only wine32 (no wine64) is installed: the tests are 32-bit and a pure
-# 32-bit Wine starts fewer processes per run. Docs, man pages and
-# translations are not unpacked, to keep the image (and mkfs) small.
+# 32-bit Wine starts fewer processes per run. cpack, run by the package
+# test, needs make for its preinstall step, which checks that the build is
+# up to date and so needs every file the build was configured from (the
+# GoogleTest sources among them), and MinGW's binutils for its strip. Docs,
+# man pages and translations are not unpacked, to keep the image small.
 # initramfs-tools is configured before the kernel is installed so that the
 # initrd it builds holds only the few modules needed to mount the root disk.
 mmdebstrap --variant=minbase --architectures=amd64,i386 \
-    --include=linux-image-amd64,initramfs-tools,zstd,wine,wine32:i386,cmake,python3,libxml2-utils,faketime,libfaketime:i386 \
+    --include=linux-image-amd64,initramfs-tools,zstd,wine,wine32:i386,cmake,python3,libxml2-utils,faketime,libfaketime:i386,binutils-mingw-w64-i686,make,googletest \
     --dpkgopt='path-exclude=/usr/share/doc/*' --dpkgopt='path-exclude=/usr/share/man/*' \
     --dpkgopt='path-exclude=/usr/share/info/*' --dpkgopt='path-exclude=/usr/share/locale/*' \
     --skip=download/empty --skip=essential/unlink \
@@ -54,7 +76,7 @@ mmdebstrap --variant=minbase --architectures=amd64,i386 \
     --essential-hook='mkdir -p "$1/etc/initramfs-tools/conf.d"; printf "MODULES=list\nCOMPRESS=zstd\n" > "$1/etc/initramfs-tools/conf.d/winevm"' \
     --essential-hook='mkdir -p "$1/usr/share/initramfs-tools/modules.d"; printf "virtio_pci\nvirtio_blk\next4\n" > "$1/usr/share/initramfs-tools/modules.d/winevm"' \
     --customize-hook="cp -a \"\$1/var/cache/apt/archives/.\" '$cache/debs/'; rm -f '$cache/debs/lock'; rm -rf '$cache/debs/partial'" \
-    bookworm "$root" "$mirror"
+    "${aptopts[@]}" bookworm "$root" "${sources[@]}"
 rm -rf "$root"/var/cache/apt/archives/*.deb "$root"/var/lib/apt/lists/*
 
 # Both faketime libraries on the loader path, so LD_PRELOAD=libfaketime.so.1
