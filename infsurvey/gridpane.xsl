@@ -17,13 +17,57 @@
   <!-- Several INF files may name the same manufacturer: one group each. -->
   <xsl:key name="by-name" match="manufacturer" use="@name"/>
 
+  <!-- The surveyed folder begins every path: split into parts once. -->
+  <xsl:variable name="location" select="string(/drivers/@location)"/>
+  <xsl:variable name="location-parts">
+    <xsl:call-template name="path">
+      <xsl:with-param name="text" select="$location"/>
+    </xsl:call-template>
+  </xsl:variable>
+
   <xsl:template match="/">
     <xsl:apply-templates select="drivers"/>
   </xsl:template>
 
   <xsl:template match="drivers">
-    <xsl:variable name="groups"
-        select="manufacturer[generate-id() = generate-id(key('by-name', @name)[1])]"/>
+    <xsl:call-template name="groups">
+      <xsl:with-param name="rest" select="manufacturer[@name]"/>
+      <xsl:with-param name="found" select="/.."/>
+    </xsl:call-template>
+  </xsl:template>
+
+  <!-- Finds the first file of each manufacturer name, then writes the
+       page. key() hands back a copy of all files of a name, so telling
+       each file by the key whether it comes first costs the square of a
+       group's size, which on a large group outgrows the whole page. One
+       pass over the files left takes a whole group off for about 18
+       times what one file's copy costs. So a name with more files than
+       4 times the square root of the files left is taken off that way
+       (a file of a large group is likely to come first), and the names
+       left then are told by the key. The page is the same either way. -->
+  <xsl:template name="groups">
+    <xsl:param name="rest"/>
+    <xsl:param name="found"/>
+    <xsl:variable name="name" select="string($rest[1]/@name)"/>
+    <xsl:choose>
+      <xsl:when test="$rest and count(key('by-name', $name)) * count(key('by-name', $name))
+                      &gt; 16 * count($rest)">
+        <xsl:call-template name="groups">
+          <xsl:with-param name="rest" select="$rest[@name != $name]"/>
+          <xsl:with-param name="found" select="$found | $rest[1]"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:call-template name="page">
+          <xsl:with-param name="groups" select="$found |
+              $rest[generate-id() = generate-id(key('by-name', string(@name))[1])]"/>
+        </xsl:call-template>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <xsl:template name="page">
+    <xsl:param name="groups"/>
     <html lang="en">
       <head>
         <meta name="viewport" content="width=device-width, initial-scale=1"/>
@@ -123,29 +167,26 @@
   <xsl:template match="manufacturer" mode="rows">
     <xsl:param name="group-rows"/>
     <xsl:param name="first"/>
-    <xsl:variable name="file" select="."/>
     <xsl:choose>
       <xsl:when test="driver">
-        <xsl:for-each select="driver">
+        <xsl:for-each select="driver[1]">
           <tr class="driver">
-            <xsl:if test="position() = 1">
-              <xsl:if test="$first">
-                <xsl:apply-templates select="$file" mode="manufacturer-cell">
-                  <xsl:with-param name="rows" select="$group-rows"/>
-                </xsl:apply-templates>
-              </xsl:if>
+            <xsl:if test="$first">
+              <xsl:apply-templates select=".." mode="manufacturer-cell">
+                <xsl:with-param name="rows" select="$group-rows"/>
+              </xsl:apply-templates>
             </xsl:if>
             <td class="name text"><xsl:value-of select="@name"/></td>
-            <xsl:if test="position() = 1">
-              <xsl:apply-templates select="$file" mode="inf-cell"/>
-            </xsl:if>
-            <td class="value code text">
-              <xsl:call-template name="unpad">
-                <xsl:with-param name="text" select="string(.)"/>
-                <xsl:with-param name="head" select="'&#10;       '"/>
-                <xsl:with-param name="tail" select="'&#10;    '"/>
-              </xsl:call-template>
-            </td>
+            <xsl:apply-templates select=".." mode="inf-cell">
+              <xsl:with-param name="rows" select="count(../driver)"/>
+            </xsl:apply-templates>
+            <xsl:call-template name="value-cell"/>
+          </tr>
+        </xsl:for-each>
+        <xsl:for-each select="driver[1]/following-sibling::driver">
+          <tr class="driver">
+            <td class="name text"><xsl:value-of select="@name"/></td>
+            <xsl:call-template name="value-cell"/>
           </tr>
         </xsl:for-each>
       </xsl:when>
@@ -157,11 +198,35 @@
             </xsl:apply-templates>
           </xsl:if>
           <td class="none">no drivers</td>
-          <xsl:apply-templates select="." mode="inf-cell"/>
+          <xsl:apply-templates select="." mode="inf-cell">
+            <xsl:with-param name="rows" select="1"/>
+          </xsl:apply-templates>
           <td></td>
         </tr>
       </xsl:otherwise>
     </xsl:choose>
+  </xsl:template>
+
+  <!-- The driver text without the line breaks and indent that lay the
+       catalogue out. The form the catalogue always has is cut out at
+       once: each string operation here costs about a tenth of the whole
+       row, so the general template serves only the other forms. -->
+  <xsl:template name="value-cell">
+    <td class="value code text">
+      <xsl:choose>
+        <xsl:when test="starts-with(., '&#10;       ')
+                        and substring(., string-length() - 4) = '&#10;    '">
+          <xsl:value-of select="substring(., 9, string-length() - 13)"/>
+        </xsl:when>
+        <xsl:otherwise>
+          <xsl:call-template name="unpad">
+            <xsl:with-param name="text" select="string(.)"/>
+            <xsl:with-param name="head" select="'&#10;       '"/>
+            <xsl:with-param name="tail" select="'&#10;    '"/>
+          </xsl:call-template>
+        </xsl:otherwise>
+      </xsl:choose>
+    </td>
   </xsl:template>
 
   <xsl:template match="manufacturer" mode="manufacturer-cell">
@@ -171,15 +236,11 @@
 
   <!-- The surveyed folder begins every path; it is dimmed, not dropped. -->
   <xsl:template match="manufacturer" mode="inf-cell">
-    <xsl:variable name="location" select="string(/drivers/@location)"/>
-    <td class="inf path text" rowspan="{count(driver) + count(self::*[not(driver)])}">
+    <xsl:param name="rows"/>
+    <td class="inf path text" rowspan="{$rows}">
       <xsl:choose>
         <xsl:when test="$location != '' and starts-with(@filename, $location)">
-          <span class="prefix">
-            <xsl:call-template name="path">
-              <xsl:with-param name="text" select="$location"/>
-            </xsl:call-template>
-          </span>
+          <span class="prefix"><xsl:copy-of select="$location-parts"/></span>
           <xsl:call-template name="path">
             <xsl:with-param name="text" select="substring(@filename, string-length($location) + 1)"/>
           </xsl:call-template>
@@ -197,25 +258,42 @@
        part is an inline block, and lines break between those. -->
   <xsl:template name="path">
     <xsl:param name="text"/>
-    <xsl:variable name="slash" select="substring-before(concat($text, '/'), '/')"/>
-    <xsl:variable name="backslash" select="substring-before(concat($text, '\'), '\')"/>
-    <xsl:variable name="part">
-      <xsl:choose>
-        <xsl:when test="string-length($slash) &lt; string-length($backslash)">
-          <xsl:value-of select="$slash"/>
-        </xsl:when>
-        <xsl:otherwise><xsl:value-of select="$backslash"/></xsl:otherwise>
-      </xsl:choose>
-    </xsl:variable>
     <xsl:choose>
-      <xsl:when test="string-length($part) &lt; string-length($text)">
-        <span class="seg"><xsl:value-of select="substring($text, 1, string-length($part) + 1)"/></span>
-        <xsl:call-template name="path">
-          <xsl:with-param name="text" select="substring($text, string-length($part) + 2)"/>
+      <xsl:when test="contains($text, '\')">
+        <xsl:choose>
+          <xsl:when test="contains(substring-before($text, '\'), '/')">
+            <xsl:call-template name="path-part">
+              <xsl:with-param name="text" select="$text"/>
+              <xsl:with-param name="separator" select="'/'"/>
+            </xsl:call-template>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:call-template name="path-part">
+              <xsl:with-param name="text" select="$text"/>
+              <xsl:with-param name="separator" select="'\'"/>
+            </xsl:call-template>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:when>
+      <xsl:when test="contains($text, '/')">
+        <xsl:call-template name="path-part">
+          <xsl:with-param name="text" select="$text"/>
+          <xsl:with-param name="separator" select="'/'"/>
         </xsl:call-template>
       </xsl:when>
       <xsl:otherwise><span class="seg"><xsl:value-of select="$text"/></span></xsl:otherwise>
     </xsl:choose>
+  </xsl:template>
+
+  <!-- One part of a path up to its first separator, which the caller
+       knows to be `separator`; then the rest. -->
+  <xsl:template name="path-part">
+    <xsl:param name="text"/>
+    <xsl:param name="separator"/>
+    <span class="seg"><xsl:value-of select="concat(substring-before($text, $separator), $separator)"/></span>
+    <xsl:call-template name="path">
+      <xsl:with-param name="text" select="substring-after($text, $separator)"/>
+    </xsl:call-template>
   </xsl:template>
 
   <!-- Element text as the catalogue holds it: the line breaks and indent
@@ -224,20 +302,14 @@
     <xsl:param name="text"/>
     <xsl:param name="head"/>
     <xsl:param name="tail"/>
-    <xsl:variable name="rest">
-      <xsl:choose>
-        <xsl:when test="starts-with($text, $head)">
-          <xsl:value-of select="substring($text, string-length($head) + 1)"/>
-        </xsl:when>
-        <xsl:otherwise><xsl:value-of select="$text"/></xsl:otherwise>
-      </xsl:choose>
-    </xsl:variable>
-    <xsl:variable name="cut" select="string-length($rest) - string-length($tail)"/>
+    <!-- Where the text after the head begins, and how long it is. -->
+    <xsl:variable name="from" select="1 + string-length($head) * starts-with($text, $head)"/>
+    <xsl:variable name="cut" select="string-length($text) + 1 - $from - string-length($tail)"/>
     <xsl:choose>
-      <xsl:when test="$cut &gt;= 0 and substring($rest, $cut + 1) = $tail">
-        <xsl:value-of select="substring($rest, 1, $cut)"/>
+      <xsl:when test="$cut &gt;= 0 and substring($text, $from + $cut) = $tail">
+        <xsl:value-of select="substring($text, $from, $cut)"/>
       </xsl:when>
-      <xsl:otherwise><xsl:value-of select="$rest"/></xsl:otherwise>
+      <xsl:otherwise><xsl:value-of select="substring($text, $from)"/></xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 
