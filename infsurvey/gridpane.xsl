@@ -137,17 +137,12 @@
                  the page sorts groups by name and files by path, and keeps
                  each file's own order of drivers. -->
             <xsl:sort select="@name"/>
-            <xsl:variable name="members" select="key('by-name', @name)"/>
-            <!-- Counted once per group, not once per file of it. -->
-            <xsl:variable name="group-rows"
-                select="count($members/driver) + count($members[not(driver)])"/>
             <tbody class="group">
-              <xsl:for-each select="$members">
+              <xsl:for-each select="key('by-name', @name)">
                 <xsl:sort select="@filename"/>
-                <xsl:apply-templates select="." mode="rows">
-                  <xsl:with-param name="group-rows" select="$group-rows"/>
+                <xsl:call-template name="rows">
                   <xsl:with-param name="first" select="position() = 1"/>
-                </xsl:apply-templates>
+                </xsl:call-template>
               </xsl:for-each>
             </tbody>
           </xsl:for-each>
@@ -164,25 +159,18 @@
   <!-- The rows of one INF file: a row per driver, or one row that says
        the file names no drivers. The first row of a group carries the
        manufacturer cell, the first row of a file its INF cell. -->
-  <xsl:template match="manufacturer" mode="rows">
-    <xsl:param name="group-rows"/>
+  <xsl:template name="rows">
     <xsl:param name="first"/>
     <xsl:choose>
       <xsl:when test="driver">
-        <xsl:for-each select="driver[1]">
-          <tr class="driver">
-            <xsl:if test="$first">
-              <xsl:apply-templates select=".." mode="manufacturer-cell">
-                <xsl:with-param name="rows" select="$group-rows"/>
-              </xsl:apply-templates>
-            </xsl:if>
-            <td class="name text"><xsl:value-of select="@name"/></td>
-            <xsl:apply-templates select=".." mode="inf-cell">
-              <xsl:with-param name="rows" select="count(../driver)"/>
-            </xsl:apply-templates>
-            <xsl:call-template name="value-cell"/>
-          </tr>
-        </xsl:for-each>
+        <tr class="driver">
+          <xsl:if test="$first"><xsl:call-template name="manufacturer-cell"/></xsl:if>
+          <td class="name text"><xsl:value-of select="driver[1]/@name"/></td>
+          <xsl:call-template name="inf-cell">
+            <xsl:with-param name="rows" select="count(driver)"/>
+          </xsl:call-template>
+          <xsl:for-each select="driver[1]"><xsl:call-template name="value-cell"/></xsl:for-each>
+        </tr>
         <xsl:for-each select="driver[1]/following-sibling::driver">
           <tr class="driver">
             <td class="name text"><xsl:value-of select="@name"/></td>
@@ -192,15 +180,11 @@
       </xsl:when>
       <xsl:otherwise>
         <tr class="empty">
-          <xsl:if test="$first">
-            <xsl:apply-templates select="." mode="manufacturer-cell">
-              <xsl:with-param name="rows" select="$group-rows"/>
-            </xsl:apply-templates>
-          </xsl:if>
+          <xsl:if test="$first"><xsl:call-template name="manufacturer-cell"/></xsl:if>
           <td class="none">no drivers</td>
-          <xsl:apply-templates select="." mode="inf-cell">
+          <xsl:call-template name="inf-cell">
             <xsl:with-param name="rows" select="1"/>
-          </xsl:apply-templates>
+          </xsl:call-template>
           <td></td>
         </tr>
       </xsl:otherwise>
@@ -229,13 +213,16 @@
     </td>
   </xsl:template>
 
-  <xsl:template match="manufacturer" mode="manufacturer-cell">
-    <xsl:param name="rows"/>
-    <td class="manufacturer text" rowspan="{$rows}"><xsl:value-of select="@name"/></td>
+  <!-- Spans the rows of the whole group: counted once, in its first row. -->
+  <xsl:template name="manufacturer-cell">
+    <td class="manufacturer text"
+        rowspan="{count(key('by-name', @name)/driver) + count(key('by-name', @name)[not(driver)])}">
+      <xsl:value-of select="@name"/>
+    </td>
   </xsl:template>
 
   <!-- The surveyed folder begins every path; it is dimmed, not dropped. -->
-  <xsl:template match="manufacturer" mode="inf-cell">
+  <xsl:template name="inf-cell">
     <xsl:param name="rows"/>
     <td class="inf path text" rowspan="{$rows}">
       <xsl:choose>
@@ -259,41 +246,20 @@
   <xsl:template name="path">
     <xsl:param name="text"/>
     <xsl:choose>
-      <xsl:when test="contains($text, '\')">
-        <xsl:choose>
-          <xsl:when test="contains(substring-before($text, '\'), '/')">
-            <xsl:call-template name="path-part">
-              <xsl:with-param name="text" select="$text"/>
-              <xsl:with-param name="separator" select="'/'"/>
-            </xsl:call-template>
-          </xsl:when>
-          <xsl:otherwise>
-            <xsl:call-template name="path-part">
-              <xsl:with-param name="text" select="$text"/>
-              <xsl:with-param name="separator" select="'\'"/>
-            </xsl:call-template>
-          </xsl:otherwise>
-        </xsl:choose>
+      <xsl:when test="contains($text, '/') and not(contains(substring-before($text, '/'), '\'))">
+        <span class="seg"><xsl:value-of select="substring-before($text, '/')"/>/</span>
+        <xsl:call-template name="path">
+          <xsl:with-param name="text" select="substring-after($text, '/')"/>
+        </xsl:call-template>
       </xsl:when>
-      <xsl:when test="contains($text, '/')">
-        <xsl:call-template name="path-part">
-          <xsl:with-param name="text" select="$text"/>
-          <xsl:with-param name="separator" select="'/'"/>
+      <xsl:when test="contains($text, '\')">
+        <span class="seg"><xsl:value-of select="substring-before($text, '\')"/>\</span>
+        <xsl:call-template name="path">
+          <xsl:with-param name="text" select="substring-after($text, '\')"/>
         </xsl:call-template>
       </xsl:when>
       <xsl:otherwise><span class="seg"><xsl:value-of select="$text"/></span></xsl:otherwise>
     </xsl:choose>
-  </xsl:template>
-
-  <!-- One part of a path up to its first separator, which the caller
-       knows to be `separator`; then the rest. -->
-  <xsl:template name="path-part">
-    <xsl:param name="text"/>
-    <xsl:param name="separator"/>
-    <span class="seg"><xsl:value-of select="concat(substring-before($text, $separator), $separator)"/></span>
-    <xsl:call-template name="path">
-      <xsl:with-param name="text" select="substring-after($text, $separator)"/>
-    </xsl:call-template>
   </xsl:template>
 
   <!-- Element text as the catalogue holds it: the line breaks and indent
