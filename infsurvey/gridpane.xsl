@@ -140,9 +140,7 @@
             <tbody class="group">
               <xsl:for-each select="key('by-name', @name)">
                 <xsl:sort select="@filename"/>
-                <xsl:call-template name="rows">
-                  <xsl:with-param name="first" select="position() = 1"/>
-                </xsl:call-template>
+                <xsl:call-template name="rows"/>
               </xsl:for-each>
             </tbody>
           </xsl:for-each>
@@ -158,17 +156,16 @@
 
   <!-- The rows of one INF file: a row per driver, or one row that says
        the file names no drivers. The first row of a group carries the
-       manufacturer cell, the first row of a file its INF cell. -->
+       manufacturer cell (position() is the file's place in its sorted
+       group, which call-template keeps), the first row of a file its INF
+       cell. -->
   <xsl:template name="rows">
-    <xsl:param name="first"/>
     <xsl:choose>
       <xsl:when test="driver">
         <tr class="driver">
-          <xsl:if test="$first"><xsl:call-template name="manufacturer-cell"/></xsl:if>
+          <xsl:if test="position() = 1"><xsl:call-template name="manufacturer-cell"/></xsl:if>
           <td class="name text"><xsl:value-of select="driver[1]/@name"/></td>
-          <xsl:call-template name="inf-cell">
-            <xsl:with-param name="rows" select="count(driver)"/>
-          </xsl:call-template>
+          <xsl:call-template name="inf-cell"/>
           <xsl:for-each select="driver[1]"><xsl:call-template name="value-cell"/></xsl:for-each>
         </tr>
         <xsl:for-each select="driver[1]/following-sibling::driver">
@@ -180,11 +177,9 @@
       </xsl:when>
       <xsl:otherwise>
         <tr class="empty">
-          <xsl:if test="$first"><xsl:call-template name="manufacturer-cell"/></xsl:if>
+          <xsl:if test="position() = 1"><xsl:call-template name="manufacturer-cell"/></xsl:if>
           <td class="none">no drivers</td>
-          <xsl:call-template name="inf-cell">
-            <xsl:with-param name="rows" select="1"/>
-          </xsl:call-template>
+          <xsl:call-template name="inf-cell"/>
           <td></td>
         </tr>
       </xsl:otherwise>
@@ -223,8 +218,7 @@
 
   <!-- The surveyed folder begins every path; it is dimmed, not dropped. -->
   <xsl:template name="inf-cell">
-    <xsl:param name="rows"/>
-    <td class="inf path text" rowspan="{$rows}">
+    <td class="inf path text" rowspan="{count(driver) + not(driver)}">
       <xsl:choose>
         <xsl:when test="$location != '' and starts-with(@filename, $location)">
           <span class="prefix"><xsl:copy-of select="$location-parts"/></span>
