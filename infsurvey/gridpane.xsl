@@ -29,22 +29,30 @@
     <xsl:apply-templates select="drivers"/>
   </xsl:template>
 
+  <!-- A group is found by the first file of its name; the page is the
+       same whichever way that file is found. key() hands back a copy of
+       all files of a name, so asking the key of every file whether it
+       comes first costs the square of a group's size, which outgrows the
+       whole page on large groups. So the first files are found in three
+       ways, the cheapest first:
+       - among the first 63 files, the first of a name there is its
+         first anywhere: a catalogue of a few large groups has them all
+         there, and one pass takes their files off;
+       - a name with more files than 4 times the square root of the files
+         left is taken off by one more pass (about 18 times what one
+         file's copy from the key costs per file);
+       - the names left, with few files each, are told by the key. -->
   <xsl:template match="drivers">
+    <xsl:variable name="seen"
+        select="manufacturer[64]/preceding-sibling::manufacturer[@name]
+                [not(@name = preceding-sibling::manufacturer/@name)]/@name"/>
     <xsl:call-template name="groups">
-      <xsl:with-param name="rest" select="manufacturer[@name]"/>
-      <xsl:with-param name="found" select="/.."/>
+      <xsl:with-param name="rest" select="manufacturer[@name][not(@name = $seen)]"/>
+      <xsl:with-param name="found" select="$seen/.."/>
     </xsl:call-template>
   </xsl:template>
 
-  <!-- Finds the first file of each manufacturer name, then writes the
-       page. key() hands back a copy of all files of a name, so telling
-       each file by the key whether it comes first costs the square of a
-       group's size, which on a large group outgrows the whole page. One
-       pass over the files left takes a whole group off for about 18
-       times what one file's copy costs. So a name with more files than
-       4 times the square root of the files left is taken off that way
-       (a file of a large group is likely to come first), and the names
-       left then are told by the key. The page is the same either way. -->
+  <!-- Takes off the large groups left, then writes the page. -->
   <xsl:template name="groups">
     <xsl:param name="rest"/>
     <xsl:param name="found"/>
@@ -223,7 +231,7 @@
         <xsl:when test="$location != '' and starts-with(@filename, $location)">
           <span class="prefix"><xsl:copy-of select="$location-parts"/></span>
           <xsl:call-template name="path">
-            <xsl:with-param name="text" select="substring(@filename, string-length($location) + 1)"/>
+            <xsl:with-param name="text" select="substring-after(@filename, $location)"/>
           </xsl:call-template>
         </xsl:when>
         <xsl:otherwise>
@@ -240,6 +248,12 @@
   <xsl:template name="path">
     <xsl:param name="text"/>
     <xsl:choose>
+      <!-- The common rest of an INF path, folder/file, without a call. -->
+      <xsl:when test="contains($text, '/') and not(contains($text, '\'))
+                      and not(contains(substring-after($text, '/'), '/'))">
+        <span class="seg"><xsl:value-of select="substring-before($text, '/')"/>/</span>
+        <span class="seg"><xsl:value-of select="substring-after($text, '/')"/></span>
+      </xsl:when>
       <xsl:when test="contains($text, '/') and not(contains(substring-before($text, '/'), '\'))">
         <span class="seg"><xsl:value-of select="substring-before($text, '/')"/>/</span>
         <xsl:call-template name="path">

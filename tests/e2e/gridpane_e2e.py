@@ -255,11 +255,13 @@ class Stylesheet(harness.Case):
                          store + "prnfa001.inf_amd64_neutral_5e1f\\prnfa001.inf")
 
     def test_large_groups(self):
-        # Names with many files are grouped another way than names with
-        # few (see the stylesheet): a catalogue that needs both, the large
-        # groups first and their files interleaved, some without drivers.
-        names = (["Big & <Co>", "Second"] * 40 + ["Big & <Co>"] * 40
-                 + ["Small", "Big & <Co>", "Tiny", "Second", "Small"])
+        # The page finds a group in one of three ways (see the
+        # stylesheet): large groups among the first 63 files, a large group
+        # first met later, small groups. A catalogue that needs all three,
+        # its files interleaved, some without drivers.
+        names = (["Big & <Co>", "Second"] * 35 + ["Late"] * 30
+                 + ["Big & <Co>", "Late"] * 20
+                 + ["Small", "Late", "Tiny", "Second", "Small"])
         escaped = {n: n.replace("&", "&amp;").replace("<", "&lt;")
                    for n in names}
         files = []
@@ -281,7 +283,7 @@ class Stylesheet(harness.Case):
         groups = self.assertPage(catalogue)
         self.assertEqual([(g[0][1][0], len(g)) for g in groups], [
             (name, sum(max(1, k % 3) for k, n in enumerate(names) if n == name))
-            for name in ["Big & <Co>", "Second", "Small", "Tiny"]])
+            for name in ["Big & <Co>", "Late", "Second", "Small", "Tiny"]])
 
     def test_empty_repository(self):
         empty = os.path.join(self.scratch.name, "none") + "/"
