@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes a synthetic driver repository for the infsurvey benchmark.
 
-    gen_repo.py OUT_FOLDER COUNT [--seed S]
+    gen_repo.py OUT_FOLDER COUNT [--seed S] [--shape default|heavy]
 
 OUT_FOLDER receives COUNT package folders named like a driver store's
 ("fbk4100.inf_amd64_1f2e3d4c5b6a7980"), each holding its INF and a few
@@ -12,7 +12,14 @@ decorated values, several models sections, install sections and a big
 with a byte-order mark, some are 8-bit with accented strings. Some folder
 names differ in case from their INF, and a few INFs have capitals in their
 own name so that the case-insensitive lookup runs. The output depends only
-on COUNT and the seed.
+on COUNT, the seed and the shape.
+
+The heavy shape makes a repository whose catalogue is large for its size:
+about half the packages are printer INFs, each with 8 to 40 models whose
+names and driver texts are long (several hardware and compatible IDs). The
+models section of the first decoration follows [Version] and
+[Manufacturer] at once, so that all of it lies within the 60 meaningful
+lines infsurvey reads. 10,000 packages give about 120,000 drivers.
 """
 import argparse
 import os
@@ -219,6 +226,95 @@ def MakeInf(rng, base, is_printer, cls, guid):
     return lines
 
 
+SERIES = ["Enterprise", "Professional", "Workgroup", "Home Office",
+          "Production", "Graphic Arts", "Compact", "Universal"]
+LANGUAGES = ["PCL6", "PCL5e", "PS3", "XPS", "PDF", "GDI", "ESC/P-R"]
+COMPATIBLE = [
+    "LPTENUM\\{m}{w}{h}", "WSDPRINT\\{m}{w}{n}", "DOT4PRT\\{m}{w}{h}",
+    "USB\\VID_{v:04X}&PID_{p:04X}&REV_{r:04X}", "USB\\VID_{v:04X}&PID_{p:04X}",
+    "1284_CID_{M}_{L}", "IPP\\{m}_{w}_{n}_Series", "{m}{w}{n}_{L}",
+]
+
+
+def HeavyModels(rng, maker, count):
+    """count printer models with long names and long driver texts."""
+    vendor = rng.randrange(0x0400, 0x2000)
+    models = []
+    for k in range(count):
+        word = rng.choice(PRINTER_WORDS)
+        number = rng.randrange(100, 99999)
+        language = rng.choice(LANGUAGES)
+        who = maker[1] if rng.random() < 0.1 else maker[0]
+        name = f"{who} {word} {number} {language}"
+        if rng.random() < 0.5:
+            name += f" ({rng.choice(SERIES)} Series, {rng.choice([300, 600, 1200])} dpi)"
+        fields = dict(m=maker[0], M=maker[0].upper(), w=word.replace(" ", ""),
+                      n=number, h=f"{rng.randrange(16**4):04X}",
+                      L=language.replace("/", "_"), v=vendor,
+                      p=rng.randrange(0x10000), r=rng.randrange(0x300))
+        ids = [f"USBPRINT\\{maker[0]}{fields['w']}{number}{fields['h']}"]
+        ids += [form.format(**fields)
+                for form in rng.sample(COMPATIBLE, rng.randrange(0, 3))]
+        install = f"{maker[0][:3].upper()}{number}.GPD"
+        models.append((f"Model{k}", name, install, ", ".join(ids)))
+    return models
+
+
+def MakeHeavyPrinterInf(rng, base, cls, guid):
+    """A printer INF whose models come first, within the 60 lines read."""
+    maker = rng.choice(MAKERS)
+    mfg = maker[0]
+    lines = CommentHeader(rng, base, maker)
+    lines += ["[Version]", 'Signature="$Windows NT$"',
+              rng.choice([f"Class={cls}", f"Class = {cls}", f"class={cls}"]),
+              f"ClassGuid={guid}", f"Provider=%{mfg}%",
+              f"DriverVer={rng.randrange(1, 13):02d}/{rng.randrange(1, 29):02d}/"
+              f"{rng.randrange(2006, 2024)},{rng.randrange(1, 11)}.{rng.randrange(0, 99)}"
+              f".{rng.randrange(0, 30000)}.{rng.randrange(0, 999)}",
+              f"CatalogFile={base}.cat", ""]
+    decorations = rng.choice(DECORATIONS)
+    roll = rng.random()
+    lines.append("[Manufacturer]")
+    if roll < 0.02:
+        lines.append(f"%{mfg}% = {mfg}")  # undecorated: no models section named
+    elif roll < 0.04:
+        lines.append(f"%{mfg}% = {mfg},NTia64")  # names a section that is missing
+    else:
+        lines.append(f"%{mfg}% = {mfg},{','.join(decorations)}")
+    if rng.random() < 0.15:
+        other = rng.choice(MAKERS)[0]
+        lines.append(f"%{other}% = {other},{decorations[0]}")
+    lines.append("")
+    models = HeavyModels(rng, maker, rng.randrange(8, 41))
+    token_form = rng.random() < 0.3
+    for decoration in decorations:
+        lines.append(f"[{mfg}.{decoration}]")
+        lines += [(f"%{token}%" if token_form else f'"{name}"') + f" = {install}, {ids}"
+                  for token, name, install, ids in models]
+        lines.append("")
+    lines += ["[ControlFlags]", "ExcludeFromSelect = *", ""]
+    for model in models[:4]:
+        lines += [f"[{model[2]}]", f"CopyFiles={base.upper()}_FILES,COMMON_FILES",
+                  f"DataFile={model[2]}", "DataSection=UNIDRV_DATA",
+                  "Include=ntprint.inf", "Needs=UNIDRV.OEM", ""]
+    lines += ["[DestinationDirs]", "DefaultDestDir=66000", "",
+              "[SourceDisksNames]", '1 = %DiskName%,,,""', "",
+              "[Strings]", f'{mfg} = "{maker[1]}"', 'DiskName = "Installation disk"']
+    for token, name, _, _ in models:
+        lines.append(f'{token} = "{name}"')
+    return lines
+
+
+def HeavyClass(rng):
+    """Half the packages are printers, the rest as in the default shape."""
+    if rng.random() < 0.52:
+        return CLASSES[0][0] if rng.random() < 0.97 else "printer", CLASSES[0][1]
+    while True:
+        name, guid = WeightedClass(rng)
+        if name.lower() != "printer":
+            return name, guid
+
+
 def Encode(lines, form):
     text = "\r\n".join(lines) + "\r\n"
     if form == "utf16":
@@ -229,8 +325,9 @@ def Encode(lines, form):
     return unicodedata.normalize("NFKD", text).encode("ascii", "ignore")
 
 
-def Package(rng, index):
-    cls, guid = WeightedClass(rng)
+def Package(rng, index, shape):
+    heavy = shape == "heavy"
+    cls, guid = HeavyClass(rng) if heavy else WeightedClass(rng)
     is_printer = cls.lower() == "printer"
     stem = "prn" if is_printer and rng.random() < 0.5 else rng.choice(NAME_STEMS)
     base = f"{stem}{rng.choice('abcdefghxyz')}{rng.randrange(1000):03d}"
@@ -248,7 +345,11 @@ def Package(rng, index):
                                base + ".INF"])
     roll = rng.random()
     form = "utf16" if roll < 0.10 else "cp1252" if roll < 0.35 else "ascii"
-    data = Encode(MakeInf(rng, base, is_printer, cls, guid), form)
+    if heavy and is_printer:
+        lines = MakeHeavyPrinterInf(rng, base, cls, guid)
+    else:
+        lines = MakeInf(rng, base, is_printer, cls, guid)
+    data = Encode(lines, form)
     if rng.random() < 0.01:
         data += b"\x1a"
     companions = [(f"{base}.cat", bytes(rng.getrandbits(8) for _ in range(96)))]
@@ -267,8 +368,12 @@ def main():
     parser.add_argument("out")
     parser.add_argument("count", type=int)
     parser.add_argument("--seed", type=int, default=20110305)
+    parser.add_argument("--shape", choices=["default", "heavy"], default="default")
     args = parser.parse_args()
-    rng = random.Random(f"{args.seed}:{args.count}")
+    seed = f"{args.seed}:{args.count}"
+    # The default shape keeps the seed string it always had, so its
+    # repositories stay the same byte for byte.
+    rng = random.Random(seed if args.shape == "default" else f"{seed}:{args.shape}")
     if os.path.exists(args.out):
         shutil.rmtree(args.out)
     partial = args.out + ".partial"
@@ -277,7 +382,7 @@ def main():
     os.makedirs(partial)
     made = set()
     for index in range(args.count):
-        folder, inf_name, data, companions = Package(rng, index)
+        folder, inf_name, data, companions = Package(rng, index, args.shape)
         while folder.lower() in made:
             folder += "0"
         made.add(folder.lower())

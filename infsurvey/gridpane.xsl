@@ -17,13 +17,65 @@
   <!-- Several INF files may name the same manufacturer: one group each. -->
   <xsl:key name="by-name" match="manufacturer" use="@name"/>
 
+  <!-- The surveyed folder begins every path: split into parts once. -->
+  <xsl:variable name="location" select="string(/drivers/@location)"/>
+  <xsl:variable name="location-parts">
+    <xsl:call-template name="path">
+      <xsl:with-param name="text" select="$location"/>
+    </xsl:call-template>
+  </xsl:variable>
+
   <xsl:template match="/">
     <xsl:apply-templates select="drivers"/>
   </xsl:template>
 
+  <!-- A group is found by the first file of its name; the page is the
+       same whichever way that file is found. key() hands back a copy of
+       all files of a name, so asking the key of every file whether it
+       comes first costs the square of a group's size, which outgrows the
+       whole page on large groups. So the first files are found in three
+       ways, the cheapest first:
+       - among the first 63 files, the first of a name there is its
+         first anywhere: a catalogue of a few large groups has them all
+         there, and one pass takes their files off;
+       - a name with more files than 4 times the square root of the files
+         left is taken off by one more pass (about 18 times what one
+         file's copy from the key costs per file);
+       - the names left, with few files each, are told by the key. -->
   <xsl:template match="drivers">
-    <xsl:variable name="groups"
-        select="manufacturer[generate-id() = generate-id(key('by-name', @name)[1])]"/>
+    <xsl:variable name="seen"
+        select="manufacturer[64]/preceding-sibling::manufacturer[@name]
+                [not(@name = preceding-sibling::manufacturer/@name)]/@name"/>
+    <xsl:call-template name="groups">
+      <xsl:with-param name="rest" select="manufacturer[@name][not(@name = $seen)]"/>
+      <xsl:with-param name="found" select="$seen/.."/>
+    </xsl:call-template>
+  </xsl:template>
+
+  <!-- Takes off the large groups left, then writes the page. -->
+  <xsl:template name="groups">
+    <xsl:param name="rest"/>
+    <xsl:param name="found"/>
+    <xsl:variable name="name" select="string($rest[1]/@name)"/>
+    <xsl:choose>
+      <xsl:when test="$rest and count(key('by-name', $name)) * count(key('by-name', $name))
+                      &gt; 16 * count($rest)">
+        <xsl:call-template name="groups">
+          <xsl:with-param name="rest" select="$rest[@name != $name]"/>
+          <xsl:with-param name="found" select="$found | $rest[1]"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:call-template name="page">
+          <xsl:with-param name="groups" select="$found |
+              $rest[generate-id() = generate-id(key('by-name', string(@name))[1])]"/>
+        </xsl:call-template>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <xsl:template name="page">
+    <xsl:param name="groups"/>
     <html lang="en">
       <head>
         <meta name="viewport" content="width=device-width, initial-scale=1"/>
@@ -93,17 +145,10 @@
                  the page sorts groups by name and files by path, and keeps
                  each file's own order of drivers. -->
             <xsl:sort select="@name"/>
-            <xsl:variable name="members" select="key('by-name', @name)"/>
-            <!-- Counted once per group, not once per file of it. -->
-            <xsl:variable name="group-rows"
-                select="count($members/driver) + count($members[not(driver)])"/>
             <tbody class="group">
-              <xsl:for-each select="$members">
+              <xsl:for-each select="key('by-name', @name)">
                 <xsl:sort select="@filename"/>
-                <xsl:apply-templates select="." mode="rows">
-                  <xsl:with-param name="group-rows" select="$group-rows"/>
-                  <xsl:with-param name="first" select="position() = 1"/>
-                </xsl:apply-templates>
+                <xsl:call-template name="rows"/>
               </xsl:for-each>
             </tbody>
           </xsl:for-each>
@@ -119,69 +164,74 @@
 
   <!-- The rows of one INF file: a row per driver, or one row that says
        the file names no drivers. The first row of a group carries the
-       manufacturer cell, the first row of a file its INF cell. -->
-  <xsl:template match="manufacturer" mode="rows">
-    <xsl:param name="group-rows"/>
-    <xsl:param name="first"/>
-    <xsl:variable name="file" select="."/>
+       manufacturer cell (position() is the file's place in its sorted
+       group, which call-template keeps), the first row of a file its INF
+       cell. -->
+  <xsl:template name="rows">
     <xsl:choose>
       <xsl:when test="driver">
-        <xsl:for-each select="driver">
+        <tr class="driver">
+          <xsl:if test="position() = 1"><xsl:call-template name="manufacturer-cell"/></xsl:if>
+          <td class="name text"><xsl:value-of select="driver[1]/@name"/></td>
+          <xsl:call-template name="inf-cell"/>
+          <xsl:for-each select="driver[1]"><xsl:call-template name="value-cell"/></xsl:for-each>
+        </tr>
+        <xsl:for-each select="driver[1]/following-sibling::driver">
           <tr class="driver">
-            <xsl:if test="position() = 1">
-              <xsl:if test="$first">
-                <xsl:apply-templates select="$file" mode="manufacturer-cell">
-                  <xsl:with-param name="rows" select="$group-rows"/>
-                </xsl:apply-templates>
-              </xsl:if>
-            </xsl:if>
             <td class="name text"><xsl:value-of select="@name"/></td>
-            <xsl:if test="position() = 1">
-              <xsl:apply-templates select="$file" mode="inf-cell"/>
-            </xsl:if>
-            <td class="value code text">
-              <xsl:call-template name="unpad">
-                <xsl:with-param name="text" select="string(.)"/>
-                <xsl:with-param name="head" select="'&#10;       '"/>
-                <xsl:with-param name="tail" select="'&#10;    '"/>
-              </xsl:call-template>
-            </td>
+            <xsl:call-template name="value-cell"/>
           </tr>
         </xsl:for-each>
       </xsl:when>
       <xsl:otherwise>
         <tr class="empty">
-          <xsl:if test="$first">
-            <xsl:apply-templates select="." mode="manufacturer-cell">
-              <xsl:with-param name="rows" select="$group-rows"/>
-            </xsl:apply-templates>
-          </xsl:if>
+          <xsl:if test="position() = 1"><xsl:call-template name="manufacturer-cell"/></xsl:if>
           <td class="none">no drivers</td>
-          <xsl:apply-templates select="." mode="inf-cell"/>
+          <xsl:call-template name="inf-cell"/>
           <td></td>
         </tr>
       </xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 
-  <xsl:template match="manufacturer" mode="manufacturer-cell">
-    <xsl:param name="rows"/>
-    <td class="manufacturer text" rowspan="{$rows}"><xsl:value-of select="@name"/></td>
+  <!-- The driver text without the line breaks and indent that lay the
+       catalogue out. The form the catalogue always has is cut out at
+       once: each string operation here costs about a tenth of the whole
+       row, so the general template serves only the other forms. -->
+  <xsl:template name="value-cell">
+    <td class="value code text">
+      <xsl:choose>
+        <xsl:when test="starts-with(., '&#10;       ')
+                        and substring(., string-length() - 4) = '&#10;    '">
+          <xsl:value-of select="substring(., 9, string-length() - 13)"/>
+        </xsl:when>
+        <xsl:otherwise>
+          <xsl:call-template name="unpad">
+            <xsl:with-param name="text" select="string(.)"/>
+            <xsl:with-param name="head" select="'&#10;       '"/>
+            <xsl:with-param name="tail" select="'&#10;    '"/>
+          </xsl:call-template>
+        </xsl:otherwise>
+      </xsl:choose>
+    </td>
+  </xsl:template>
+
+  <!-- Spans the rows of the whole group: counted once, in its first row. -->
+  <xsl:template name="manufacturer-cell">
+    <td class="manufacturer text"
+        rowspan="{count(key('by-name', @name)/driver) + count(key('by-name', @name)[not(driver)])}">
+      <xsl:value-of select="@name"/>
+    </td>
   </xsl:template>
 
   <!-- The surveyed folder begins every path; it is dimmed, not dropped. -->
-  <xsl:template match="manufacturer" mode="inf-cell">
-    <xsl:variable name="location" select="string(/drivers/@location)"/>
-    <td class="inf path text" rowspan="{count(driver) + count(self::*[not(driver)])}">
+  <xsl:template name="inf-cell">
+    <td class="inf path text" rowspan="{count(driver) + not(driver)}">
       <xsl:choose>
         <xsl:when test="$location != '' and starts-with(@filename, $location)">
-          <span class="prefix">
-            <xsl:call-template name="path">
-              <xsl:with-param name="text" select="$location"/>
-            </xsl:call-template>
-          </span>
+          <span class="prefix"><xsl:copy-of select="$location-parts"/></span>
           <xsl:call-template name="path">
-            <xsl:with-param name="text" select="substring(@filename, string-length($location) + 1)"/>
+            <xsl:with-param name="text" select="substring-after(@filename, $location)"/>
           </xsl:call-template>
         </xsl:when>
         <xsl:otherwise>
@@ -197,21 +247,23 @@
        part is an inline block, and lines break between those. -->
   <xsl:template name="path">
     <xsl:param name="text"/>
-    <xsl:variable name="slash" select="substring-before(concat($text, '/'), '/')"/>
-    <xsl:variable name="backslash" select="substring-before(concat($text, '\'), '\')"/>
-    <xsl:variable name="part">
-      <xsl:choose>
-        <xsl:when test="string-length($slash) &lt; string-length($backslash)">
-          <xsl:value-of select="$slash"/>
-        </xsl:when>
-        <xsl:otherwise><xsl:value-of select="$backslash"/></xsl:otherwise>
-      </xsl:choose>
-    </xsl:variable>
     <xsl:choose>
-      <xsl:when test="string-length($part) &lt; string-length($text)">
-        <span class="seg"><xsl:value-of select="substring($text, 1, string-length($part) + 1)"/></span>
+      <!-- The common rest of an INF path, folder/file, without a call. -->
+      <xsl:when test="contains($text, '/') and not(contains($text, '\'))
+                      and not(contains(substring-after($text, '/'), '/'))">
+        <span class="seg"><xsl:value-of select="substring-before($text, '/')"/>/</span>
+        <span class="seg"><xsl:value-of select="substring-after($text, '/')"/></span>
+      </xsl:when>
+      <xsl:when test="contains($text, '/') and not(contains(substring-before($text, '/'), '\'))">
+        <span class="seg"><xsl:value-of select="substring-before($text, '/')"/>/</span>
         <xsl:call-template name="path">
-          <xsl:with-param name="text" select="substring($text, string-length($part) + 2)"/>
+          <xsl:with-param name="text" select="substring-after($text, '/')"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:when test="contains($text, '\')">
+        <span class="seg"><xsl:value-of select="substring-before($text, '\')"/>\</span>
+        <xsl:call-template name="path">
+          <xsl:with-param name="text" select="substring-after($text, '\')"/>
         </xsl:call-template>
       </xsl:when>
       <xsl:otherwise><span class="seg"><xsl:value-of select="$text"/></span></xsl:otherwise>
@@ -224,20 +276,14 @@
     <xsl:param name="text"/>
     <xsl:param name="head"/>
     <xsl:param name="tail"/>
-    <xsl:variable name="rest">
-      <xsl:choose>
-        <xsl:when test="starts-with($text, $head)">
-          <xsl:value-of select="substring($text, string-length($head) + 1)"/>
-        </xsl:when>
-        <xsl:otherwise><xsl:value-of select="$text"/></xsl:otherwise>
-      </xsl:choose>
-    </xsl:variable>
-    <xsl:variable name="cut" select="string-length($rest) - string-length($tail)"/>
+    <!-- Where the text after the head begins, and how long it is. -->
+    <xsl:variable name="from" select="1 + string-length($head) * starts-with($text, $head)"/>
+    <xsl:variable name="cut" select="string-length($text) + 1 - $from - string-length($tail)"/>
     <xsl:choose>
-      <xsl:when test="$cut &gt;= 0 and substring($rest, $cut + 1) = $tail">
-        <xsl:value-of select="substring($rest, 1, $cut)"/>
+      <xsl:when test="$cut &gt;= 0 and substring($text, $from + $cut) = $tail">
+        <xsl:value-of select="substring($text, $from, $cut)"/>
       </xsl:when>
-      <xsl:otherwise><xsl:value-of select="$rest"/></xsl:otherwise>
+      <xsl:otherwise><xsl:value-of select="substring($text, $from)"/></xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 

@@ -254,6 +254,37 @@ class Stylesheet(harness.Case):
         self.assertEqual(groups[0][0][1][2],
                          store + "prnfa001.inf_amd64_neutral_5e1f\\prnfa001.inf")
 
+    def test_large_groups(self):
+        # The page finds a group in one of three ways (see the
+        # stylesheet): large groups among the first 63 files, a large group
+        # first met later, small groups. A catalogue that needs all three,
+        # its files interleaved, some without drivers.
+        names = (["Big & <Co>", "Second"] * 35 + ["Late"] * 30
+                 + ["Big & <Co>", "Late"] * 20
+                 + ["Small", "Late", "Tiny", "Second", "Small"])
+        escaped = {n: n.replace("&", "&amp;").replace("<", "&lt;")
+                   for n in names}
+        files = []
+        for k, name in enumerate(names):
+            drivers = "".join(
+                "    <driver name='%s %d.%d' >\r\n       D%d.GPD,ID_%d_%d\r\n"
+                "    </driver>\r\n" % (escaped[name], k, d, k, k, d)
+                for d in range(k % 3))
+            # Folder names out of step with the files' order.
+            files.append(
+                "  <manufacturer name='%s' filename='/r/p%03d.inf_x/p%03d.inf' >"
+                "\r\n%s  </manufacturer>\r\n"
+                % (escaped[name], k * 37 % 251, k, drivers))
+        catalogue = (
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+            "<drivers\r\n location='/r/'\r\n time=\"12:00:00 Tue 08 December"
+            " 2026\" >\r\n  <comment>\r\nlarge groups\r\n  </comment>\r\n"
+            "%s</drivers>\r\n" % "".join(files)).encode()
+        groups = self.assertPage(catalogue)
+        self.assertEqual([(g[0][1][0], len(g)) for g in groups], [
+            (name, sum(max(1, k % 3) for k, n in enumerate(names) if n == name))
+            for name in ["Big & <Co>", "Late", "Second", "Small", "Tiny"]])
+
     def test_empty_repository(self):
         empty = os.path.join(self.scratch.name, "none") + "/"
         os.mkdir(empty)
