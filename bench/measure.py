@@ -160,7 +160,8 @@ def main():
     parser.add_argument("--data", required=True)
     parser.add_argument("--reps", type=int, default=5)
     parser.add_argument("--answers")
-    parser.add_argument("sizes", nargs="*", type=int)
+    parser.add_argument("cases", nargs="*",
+                        help="package counts, or heavy:COUNT")
     args = parser.parse_args()
     global RUN_MEASURED
     RUN_MEASURED = args.run_measured
@@ -170,16 +171,21 @@ def main():
     print(f"started {time.strftime('%Y-%m-%d %H:%M:%S')}, load average"
           f" {LoadAverage()}\n", flush=True)
     rss = {}
-    for size in args.sizes:
-        repository = os.path.join(args.data, f"repo-{size}") + "/"
+    for case in args.cases:
+        heavy = case.startswith("heavy:")
+        size = int(case.split(":")[-1])
+        repository = os.path.join(
+            args.data, f"repo-heavy-{size}" if heavy else f"repo-{size}") + "/"
         WarmFolder(repository)
         result = Measure(
-            f"infsurvey {size}", [args.infsurvey, repository, "bench"],
+            f"infsurvey {case}", [args.infsurvey, repository, "bench"],
             lambda n: [args.floor, "inf", repository, str(n)], None,
             args.data, args.reps)
-        rss[size] = (result["tool"]["rss"], result["floor"]["rss"])
-        print(Table(f"infsurvey, {size:,} package folders", "infsurvey", result,
-                    args.reps) + "\n", flush=True)
+        if not heavy:  # the growth of memory is that of one shape
+            rss[size] = (result["tool"]["rss"], result["floor"]["rss"])
+        shape = " (output-heavy shape)" if heavy else ""
+        print(Table(f"infsurvey, {size:,} package folders{shape}", "infsurvey",
+                    result, args.reps) + "\n", flush=True)
     if len(rss) > 1:
         sizes = sorted(rss)
         print("peak RSS growth (KiB per 1,000 folders), infsurvey / floor: "

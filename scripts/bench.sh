@@ -2,7 +2,11 @@
 # Benchmarks infsurvey and pnpsum against the floor program (bench/floor.cc),
 # which does only the file-system work that the same result needs.
 #
-#   scripts/bench.sh [SIZES...]        default: 1000 10000 100000
+#   scripts/bench.sh [CASES...]   default: 1000 10000 100000 heavy:10000
+#
+# A case is a count of package folders in the generator's default shape,
+# or heavy:COUNT for its output-heavy shape (many models per printer INF,
+# long driver texts).
 #
 # Environment:
 #   BENCH_DATA    scratch folder for repositories, answers and outputs
@@ -27,7 +31,7 @@ report=${BENCH_REPORT:-$root/build/bench/report.txt}
 pairs=${BENCH_PAIRS:-500000}
 seed=20110305
 build=$root/build/bench
-if [ $# -eq 0 ]; then set -- 1000 10000 100000; fi
+if [ $# -eq 0 ]; then set -- 1000 10000 100000 heavy:10000; fi
 
 for tool in cmake python3 strace; do
   command -v "$tool" >/dev/null || { echo "bench: $tool is missing" >&2; exit 1; }
@@ -44,23 +48,30 @@ done
 
 mkdir -p "$data"
 
-# Makes `target` with the command after it unless its stamp (generator
-# text, seed, size) is unchanged since the last time.
+# Makes `target` with the generator unless its stamp (generator text,
+# seed, size, and a shape other than the default) is unchanged since the
+# last time; scripts/bench_gridpane.sh writes the same stamps.
 generate() {
-  local target=$1 generator=$2 size=$3
+  local target=$1 generator=$2 size=$3 shape=${4:-default}
   local stamp
   stamp="$(sha256sum "$generator" | cut -d' ' -f1) $seed $size"
+  [ "$shape" = default ] || stamp="$stamp $shape"
   if [ -e "$target" ] && [ "$(cat "$target.stamp" 2>/dev/null)" = "$stamp" ]; then
     return
   fi
   echo "bench: generating $target" >&2
   rm -f "$target.stamp"
-  python3 "$generator" "$target" "$size" --seed "$seed"
+  shape_option=()
+  [ "$shape" = default ] || shape_option=(--shape "$shape")
+  python3 "$generator" "$target" "$size" --seed "$seed" ${shape_option[@]+"${shape_option[@]}"}
   echo "$stamp" >"$target.stamp"
 }
 
-for size in "$@"; do
-  generate "$data/repo-$size" bench/gen_repo.py "$size"
+for case in "$@"; do
+  case $case in
+    heavy:*) generate "$data/repo-heavy-${case#heavy:}" bench/gen_repo.py "${case#heavy:}" heavy ;;
+    *) generate "$data/repo-$case" bench/gen_repo.py "$case" ;;
+  esac
 done
 answers=()
 if [ "$pairs" -gt 0 ]; then
