@@ -130,7 +130,18 @@ const char* FakePlatform::CharNext(const char* text) {
 }
 
 std::string FakePlatform::ToUtf8(std::string_view text) {
-  return Utf8FromBytes(text);
+  if (!latin1_code_page) return Utf8FromBytes(text);
+  std::string utf8;
+  for (char c : text) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      utf8 += c;
+    } else {
+      utf8 += static_cast<char>(0xC0 | (byte >> 6));
+      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return utf8;
 }
 
 void FakePlatform::ExitProcess(int) { std::abort(); }

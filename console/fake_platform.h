@@ -60,6 +60,9 @@ class FakePlatform final : public Platform {
   std::string lead_bytes;
   std::string invalid_bytes;
   std::map<std::string, std::uint16_t> characters;
+  // ToUtf8 takes every byte for the Latin-1 character of its code, as a
+  // Western system's code page does, rather than UTF-8 as it stands.
+  bool latin1_code_page = false;
 
   CodeLocation location{"fake.exe", 0x1A2B};
   int failures_offered = 0;

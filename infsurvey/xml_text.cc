@@ -102,7 +102,7 @@ void ReplaceCharacters(std::string_view text, const Replacements& replacements,
 }
 
 // The longest replacement is six bytes, so a result sized once for six
-// times its input never grows.
+// times its input never grows. `text` is in the system's code page.
 std::string Replaced(std::string_view text, const Replacements& replacements,
                      std::string_view quote = {}) {
   std::string result;
@@ -147,11 +147,16 @@ void WriteXmlAttr(console::TextStream& out, std::string_view text) {
 }
 
 std::string XmlDoubleQuotedValue(std::string_view utf8) {
+  // Already UTF-8: only checked, never converted from the code page.
   std::string characters =
       IsPrintableAscii(utf8)
           ? std::string(utf8)
           : XmlAllowedCharacters(console::Utf8FromBytes(utf8));
-  return Replaced(characters, kDoubleQuotedReplacements);
+  std::string result;
+  result.reserve(characters.size() * 6);
+  Replace(characters, kDoubleQuotedReplacements,
+          [&](std::string_view piece) { result += piece; });
+  return result;
 }
 
 }  // namespace infsurvey

@@ -64,6 +64,18 @@ TEST_F(XmlTextTest, QuoteAttr) {
   }
 }
 
+// On a Western system every byte above 127 is a character of the code
+// page, UTF-8 ones included: element and attribute text is converted, the
+// time value, which is UTF-8 already, never.
+TEST_F(XmlTextTest, OnlyCodePageTextIsConverted) {
+  os_.latin1_code_page = true;
+  const std::string cyrillic = "\xD0\xB2\xD1\x82";  // U+0432 U+0442 in UTF-8
+  EXPECT_EQ(XmlDoubleQuotedValue("09:07 " + cyrillic), "09:07 " + cyrillic);
+  EXPECT_EQ(XmlEscapeText("caf\xe9 & " + cyrillic),
+            "caf\xc3\xa9 &amp; \xC3\x90\xC2\xB2\xC3\x91\xC2\x82");
+  EXPECT_EQ(XmlQuoteAttr("caf\xe9"), "'caf\xc3\xa9'");
+}
+
 TEST_F(XmlTextTest, DoubleQuotedValue) {
   EXPECT_EQ(XmlDoubleQuotedValue("09:07:03 Sat 05 March 2011"),
             "09:07:03 Sat 05 March 2011");
