@@ -27,15 +27,9 @@ inline std::string_view Trim(std::string_view text) {
   return text.substr(first, last - first);
 }
 
+// Only A-Z and a-z change.
 inline char ToLowerAscii(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-// Only A-Z and a-z change.
-inline std::string ToLowerAscii(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = ToLowerAscii(c);
-  return result;
 }
 
 inline char ToUpperAscii(char c) {

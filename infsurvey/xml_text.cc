@@ -52,12 +52,22 @@ void Replace(std::string_view text, const Replacements& replacements,
   if (text.size() > run) sink(text.substr(run));
 }
 
+// How many bytes of `text` come before the first outside 32 to 127.
+std::size_t PrintableAsciiPrefix(std::string_view text) {
+  std::size_t ascii = 0;
+  while (ascii + 8 <= text.size()) {
+    std::size_t printable = console::PrintablePrefix(text.data() + ascii);
+    ascii += printable;
+    if (printable < 8) return ascii;
+  }
+  while (ascii < text.size() &&
+         static_cast<unsigned char>(text[ascii] - 32) <= 127 - 32)
+    ++ascii;
+  return ascii;
+}
+
 bool IsPrintableAscii(std::string_view text) {
-  bool printable_ascii = true;
-  for (char c : text)
-    printable_ascii &= static_cast<unsigned char>(c) >= 32 &&
-                       static_cast<unsigned char>(c) <= 127;
-  return printable_ascii;
+  return PrintableAsciiPrefix(text) == text.size();
 }
 
 // UTF-8 with every character XML 1.0 forbids replaced.
@@ -87,18 +97,12 @@ std::string XmlAllowedCharacters(std::string_view utf8) {
 template <typename Sink>
 void ReplaceCharacters(std::string_view text, const Replacements& replacements,
                        Sink sink) {
-  std::size_t ascii = 0;
-  while (ascii + 8 <= text.size()) {
-    std::size_t printable = console::PrintablePrefix(text.data() + ascii);
-    ascii += printable;
-    if (printable < 8) break;
-  }
-  while (ascii < text.size() &&
-         static_cast<unsigned char>(text[ascii] - 32) <= 127 - 32)
-    ++ascii;
+  std::size_t ascii = PrintableAsciiPrefix(text);
   Replace(text.substr(0, ascii), replacements, sink);
-  if (ascii < text.size())
-    Replace(XmlCharacters(text.substr(ascii)), replacements, sink);
+  if (ascii < text.size()) {
+    Replace(XmlAllowedCharacters(console::Os().ToUtf8(text.substr(ascii))),
+            replacements, sink);
+  }
 }
 
 // The longest replacement is six bytes, so a result sized once for six
