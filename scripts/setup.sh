@@ -2,7 +2,9 @@
 # Installs from Debian's packages what this machine lacks for building and
 # testing: the Linux toolchain, GoogleTest, the checkers the tests call
 # (xmllint, xsltproc, mandoc, man) and what makes and checks the Debian
-# package (dpkg-dev, lintian), always. With --windows also MinGW-w64 and
+# package (dpkg-dev, lintian), Chromium, Firefox ESR and Node.js for the
+# viewer's browser tests, and their driver library from the npm registry
+# (tests/browser, pinned by its lock file), always. With --windows also MinGW-w64 and
 # what runs the Windows tests here: the host's own Wine (wine32, from the
 # i386 architecture) where this machine runs 32-bit x86 code, otherwise
 # what builds and boots the emulated guest (qemu, mmdebstrap).
@@ -13,7 +15,10 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
 packages=(cmake g++ make python3 googletest libgtest-dev libxml2-utils xsltproc
-          mandoc man-db groff-base clang libclang-rt-dev dpkg-dev lintian locales)
+          mandoc man-db groff-base clang libclang-rt-dev dpkg-dev lintian locales
+          chromium firefox-esr fonts-dejavu-core)
+# A Node.js installed otherwise (the machine's own) is used as it is.
+command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)
 foreign=""
 if [ "${1:-}" = --windows ]; then
   packages+=(g++-mingw-w64-i686)
@@ -31,12 +36,23 @@ if [ "${1:-}" = --windows ]; then
   esac
 fi
 
+# The browser driver, as the lock file pins it; never a browser of its own.
+browser_driver() {
+  local dir=$here/../tests/browser
+  [ "$dir/node_modules/.package-lock.json" -nt "$dir/package-lock.json" ] && return
+  echo "setup: installing the browser tests' driver library (npm ci)"
+  (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error)
+}
+
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
     missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  browser_driver
+  exit 0
+fi
 
 if ! "$here/as-root.sh" --check; then
   echo "setup: need root or sudo to install ${missing[*]}" >&2
@@ -49,3 +65,4 @@ fi
 "$here/as-root.sh" env DEBIAN_FRONTEND=noninteractive apt-get update -q
 "$here/as-root.sh" env DEBIAN_FRONTEND=noninteractive \
   apt-get install -y -q --no-install-recommends "${missing[@]}"
+browser_driver
