@@ -2,10 +2,11 @@
 #
 # Linux follows the usual prefix layout, so `cmake --install`, the .tar.gz
 # and the Debian package (under /usr) all give bin/,
-# share/infsurvey/gridpane.xsl, share/man/man1/ with the manual pages
+# share/infsurvey/ with the viewer page and the stylesheet, share/man/man1/ with the manual pages
 # gzipped and share/doc/printer-tools/ with the text on use, the copyright
 # and the change log. Windows programs ship as a flat folder: the two .exe
-# files, the stylesheet and the text on use side by side in a .zip.
+# files, the viewer page, the stylesheet and the text on use side by side
+# in a .zip.
 
 if(WIN32)
   set(tool_dir .)
@@ -21,7 +22,7 @@ else()
 endif()
 
 install(TARGETS infsurvey pnpsum RUNTIME DESTINATION ${tool_dir})
-install(FILES infsurvey/gridpane.xsl DESTINATION ${stylesheet_dir})
+install(FILES infsurvey/gridpane.html infsurvey/gridpane.xsl DESTINATION ${stylesheet_dir})
 if(NOT WIN32)
   # gzip -n: no name or time in the header, so the same sources give the
   # same package bytes.
@@ -56,7 +57,7 @@ endif()
 if(WIN32)
   set(EXAMPLE_FOLDER "D:\\Drivers\\")
   set(SEPARATOR "\\")
-  set(STYLESHEET_WHERE "gridpane.xsl in this folder")
+  set(VIEWER_WHERE "gridpane.html in this folder")
   set(EMPTY_ARGUMENT
       "A \"\" alone is skipped like a blank,${nl}  so to give a comment, give the folder too.")
   set(MANUAL_PAGES "")
@@ -64,8 +65,8 @@ else()
   set(EXAMPLE_FOLDER "/srv/drivers/")
   set(SEPARATOR "/")
   set(EMPTY_ARGUMENT "An empty argument (\"\") keeps its${nl}  default.")
-  set(STYLESHEET_WHERE
-      "${CMAKE_INSTALL_DATADIR}/infsurvey/gridpane.xsl under the install prefix")
+  set(VIEWER_WHERE
+      "${CMAKE_INSTALL_DATADIR}/infsurvey/gridpane.html${nl}  under the install prefix")
   set(MANUAL_PAGES
       "${nl}The manual pages infsurvey(1) and pnpsum(1) tell the whole story.")
 endif()
@@ -79,8 +80,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
 set(CPACK_PACKAGE_DESCRIPTION [[
 infsurvey surveys a Windows driver repository (such as a copy of a
 DriverStore FileRepository folder) and writes an XML catalogue of the
-manufacturers and models of its printer drivers. The stylesheet
-gridpane.xsl turns a catalogue into one web page with xsltproc.
+manufacturers and models of its printer drivers. The page gridpane.html
+shows catalogues in any current web browser, opened from disk: filtered,
+compared between machines and exported as CSV. The stylesheet
+gridpane.xsl turns a catalogue into one static web page with xsltproc.
 
 pnpsum asks for a manufacturer and a model and prints the device
 identifier made from them, with its 16-bit checksum.]])

@@ -31,6 +31,7 @@ PACKAGE = DEB = SOURCE = BUILD = None
 LINUX_FILES = {
     "bin/infsurvey": None,
     "bin/pnpsum": None,
+    "share/infsurvey/gridpane.html": "infsurvey/gridpane.html",
     "share/infsurvey/gridpane.xsl": "infsurvey/gridpane.xsl",
     "share/man/man1/infsurvey.1.gz": "infsurvey/infsurvey.1",
     "share/man/man1/pnpsum.1.gz": "pnpsum/pnpsum.1",
@@ -41,6 +42,7 @@ LINUX_FILES = {
 WINDOWS_FILES = {
     "infsurvey.exe": None,
     "pnpsum.exe": None,
+    "gridpane.html": "infsurvey/gridpane.html",
     "gridpane.xsl": "infsurvey/gridpane.xsl",
     "README.txt": None,
 }
@@ -162,7 +164,7 @@ class Package(harness.Case):
         with open(self.path("README.txt" if self.windows else
                             "share/doc/printer-tools/README.txt"), "rb") as f:
             text = f.read()
-        for word in (b"infsurvey", b"pnpsum", b"gridpane.xsl", b"CID: "):
+        for word in (b"infsurvey", b"pnpsum", b"gridpane.html", b"gridpane.xsl", b"CID: "):
             self.assertIn(word, text)
         # Notepad and a Linux pager each get their own line ends.
         self.assertEqual(text.count(b"\r\n") == text.count(b"\n"),
