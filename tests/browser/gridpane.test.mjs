@@ -77,13 +77,29 @@ function windowsCatalogue() {
     + '</drivers>\r\n';
 }
 
+// More rows than the page draws at once: it draws those near the screen,
+// and all of them to print.
+function largeCatalogue() {
+  const files = [];
+  for (let k = 0; k < 700; k++) {
+    const drivers = Array.from({ length: k % 17 }, (_, d) =>
+      `    <driver name='Model ${k}.${d}' >\r\n       M${d}.GPD,USBPRINT\\M_${k}_${d}\r\n    </driver>\r\n`);
+    files.push(`  <manufacturer name='Maker ${k * 7 % 23}' filename='/r/p${k * 37 % 701}.inf_x/p.inf' >\r\n`
+               + drivers.join('') + '  </manufacturer>\r\n');
+  }
+  return '<?xml version="1.0" encoding="utf-8"?>\r\n<drivers\r\n location=\'/r/\'\r\n time="12:00:00 Tue 08 December 2026" >\r\n'
+    + '  <comment>\r\nlarge\r\n  </comment>\r\n' + files.join('') + '</drivers>\r\n';
+}
+
 const catalogues = {};
 before(() => {
   const examples = path.join(SOURCE, 'examples', 'driver-repository') + '/';
   catalogues.sample = survey(examples, 'Sample driver repository', 'sample.xml');
   catalogues.awkward = survey(repository('awk & <ward>', AWKWARD), 'Line one & <two>\n\tline  two', 'awkward.xml');
-  fs.writeFileSync(at('windows.xml'), windowsCatalogue());
-  catalogues.windows = at('windows.xml');
+  for (const [name, make] of [['windows', windowsCatalogue], ['large', largeCatalogue]]) {
+    fs.writeFileSync(at(name + '.xml'), make());
+    catalogues[name] = at(name + '.xml');
+  }
   fs.mkdirSync(at('none'));
   catalogues.empty = survey(at('none') + '/', '', 'empty.xml');
   if (fs.existsSync(path.join(CORPUS, 'make-store.sh'))) {
@@ -125,6 +141,9 @@ for (const engine of ENGINES) {
         await page.goto(fileUrl(at(name + '.html')));
         const expected = await readGrid(page);
         await openCatalogues(page, [file]);
+        const waiting = await page.$$eval('.block.pending', (e) => e.length);
+        assert.equal(waiting > 0, name === 'large', name);
+        await page.evaluate(() => window.dispatchEvent(new Event('beforeprint')));
         const got = await readGrid(page);
         assert.deepEqual(got, expected, name);
         assert.ok(got.rows.length > 0, name);
