@@ -17,7 +17,10 @@ const ALL = {
               args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
                      '--disable-background-networking', '--disable-component-update',
                      '--disable-sync', '--window-size=1280,900'] },
-  firefox: { browser: 'firefox', executablePath: '/usr/bin/firefox-esr', args: [] },
+  // puppeteer turns Gecko's file origin policy off; a user's Firefox has
+  // it on (and then does not apply gridpane.xsl to a file from disk).
+  firefox: { browser: 'firefox', executablePath: '/usr/bin/firefox-esr', args: [],
+             extraPrefsFirefox: { 'security.fileuri.strict_origin_policy': true } },
 };
 
 // GRIDPANE_ENGINES (default "chromium firefox") chooses the engines.
