@@ -15,6 +15,16 @@
 # the report gives the medians of xsltproc's "Applying stylesheet" time and
 # of its peak RSS, as wait4 reports it (bench/run_measured.cc).
 # BENCH_STYLESHEET measures another copy of the stylesheet.
+#
+#   scripts/bench_gridpane.sh --page [CASES...]
+#       default: 10000 heavy:10000
+#
+# times gridpane.html instead, in Chromium and in Firefox ESR (bench/page.mjs),
+# against the same browser loading the static page that xsltproc makes
+# with gridpane.xsl from the same catalogue: until the grid is complete,
+# until its first rows are painted, and the slowest answer of the filter
+# to a key. Medians of BENCH_REPS runs (default here 3), page and floor in
+# turn. Needs what scripts/setup.sh installs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -23,6 +33,13 @@ reps=${BENCH_REPS:-5}
 seed=20110305
 page_xsl=${BENCH_STYLESHEET:-$root/infsurvey/gridpane.xsl}
 floor_xsl=$root/bench/gridpane_floor.xsl
+mode=stylesheet
+if [ "${1:-}" = --page ]; then
+  mode=page
+  shift
+  reps=${BENCH_REPS:-3}
+  [ $# -gt 0 ] || set -- 10000 heavy:10000
+fi
 if [ $# -eq 0 ]; then set -- 1000 10000 heavy:10000 heavy:40000; fi
 
 for tool in cmake python3 xsltproc; do
@@ -64,10 +81,29 @@ run_once() {
 
 median() { sort -n | sed -n "$(((reps + 1) / 2))p"; }
 
-echo "# $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)," \
+# The page and its floor in each browser, for catalogue $2 of case $1.
+bench_page() {
+  local floor_page=${2%.xml}.html engine
+  xsltproc "$page_xsl" "$2" >"$floor_page"
+  for engine in chromium firefox; do
+    node bench/page.mjs "$engine" "$2" "$floor_page" "$reps" |
+      awk -v c="$1" -v drivers="$(grep -c '<driver ' "$2")" -v load="$(cut -d' ' -f1 /proc/loadavg)" \
+        '{ printf "%-13s %-9s %8s %9s %9s %6s %10s %10s %s\n", c, $1, drivers, $2, $3, $4, $5, $6, load }'
+  done
+}
+
+if [ $mode = page ]; then
+  echo "# $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1), $(nproc) cores;" \
+       "$(chromium --version 2>/dev/null | cut -d' ' -f1-2); $(firefox-esr --version);" \
+       "medians of $reps, page and floor in turn; $(date -u +%F)"
+  printf '%-13s %-9s %8s %9s %9s %6s %10s %10s %s\n' case browser drivers floor_ms page_ms ratio \
+      first_ms filter_ms load
+fi
+
+[ $mode = stylesheet ] && echo "# $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)," \
      "$(nproc) cores; xsltproc $(xsltproc --version | sed -n 's/^Using libxml \([0-9]*\), libxslt \([0-9]*\).*/libxml \1, libxslt \2/p');" \
      "medians of $reps, page and floor in turn; $(date -u +%F)"
-printf '%-13s %8s %10s %8s %8s %6s %12s %12s %s\n' case drivers catalogue_MB \
+[ $mode = stylesheet ] && printf '%-13s %8s %10s %8s %8s %6s %12s %12s %s\n' case drivers catalogue_MB \
     page_ms floor_ms ratio page_peak_KiB floor_peak_KiB load
 for case in "$@"; do
   case $case in
@@ -77,6 +113,10 @@ for case in "$@"; do
   generate "$repo" "$shape" "$size"
   catalogue=$data/catalogue-${repo##*/repo-}.xml
   build/linux/infsurvey "$repo/" bench >"$catalogue"
+  if [ $mode = page ]; then
+    bench_page "$case" "$catalogue"
+    continue
+  fi
   load=$(cut -d' ' -f1 /proc/loadavg)
   run_once "$page_xsl" "$catalogue" >/dev/null   # warms the cache
   page=() floor=()
