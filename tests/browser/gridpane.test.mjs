@@ -166,6 +166,9 @@ for (const engine of ENGINES) {
       await drawn(page, () => page.type('#filter', 'no such thing'));
       assert.deepEqual((await readGrid(page)).rows, [['', 'No driver matches the filter.',
         'No driver matches the filter.', 'No driver matches the filter.', 'No driver matches the filter.']]);
+      await page.$eval('#filter', (box) => box.select());
+      await drawn(page, () => page.keyboard.press('Backspace'));
+      assert.deepEqual((await readGrid(page)).rows, all);
     });
 
     test('two catalogues: each row names its own; the drivers one lacks; the CSV of those', async () => {
