@@ -141,7 +141,7 @@ for (const engine of ENGINES) {
         await page.goto(fileUrl(at(name + '.html')));
         const expected = await readGrid(page);
         await openCatalogues(page, [file]);
-        const waiting = await page.$$eval('.block.pending', (e) => e.length);
+        const waiting = await page.$$eval('.run, .block.pending', (e) => e.length);
         assert.equal(waiting > 0, name === 'large', name);
         await page.evaluate(() => window.dispatchEvent(new Event('beforeprint')));
         const got = await readGrid(page);
