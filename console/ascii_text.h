@@ -36,48 +36,58 @@ inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Codes 32 to 127.
+inline bool IsPrintableAscii(char c) {
+  return static_cast<unsigned char>(c - 32) <= 127 - 32;
+}
+
+// Eight bytes at a time: of the eight bytes at `bytes`, how many come
+// before the first outside 32 to 127 (PrintableInWord) or below 32
+// (ControlFreeInWord); 8 when there is none. Taking 32 from every byte
+// sets the high bit of each byte below 32; a borrow only ever reaches the
+// bytes after the first such one, which do not count. Nearly every text
+// these tools meet is long runs of such bytes.
 namespace word_scan {
 constexpr std::uint64_t kEach = 0x0101010101010101;
 constexpr std::uint64_t kHighBits = kEach * 0x80;
-
-// How many bytes of `text` come before the first one `flags` marks in its
-// word (a high bit per marked byte) and `keeps` refuses alone. Eight bytes
-// go at a time: nearly every text these tools meet is long runs of kept
-// bytes. A borrow inside `flags` only ever reaches the bytes after the
-// first marked one, which do not count.
-template <typename Flags, typename Keeps>
-std::size_t Prefix(std::string_view text, Flags flags, Keeps keeps) {
-  std::size_t count = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    while (count + 8 <= text.size()) {
-      std::uint64_t eight;
-      std::memcpy(&eight, text.data() + count, 8);
-      std::uint64_t marked = flags(eight) & kHighBits;
-      if (marked != 0)
-        return count + static_cast<std::size_t>(std::countr_zero(marked)) / 8;
-      count += 8;
-    }
-  }
-  while (count < text.size() && keeps(static_cast<unsigned char>(text[count])))
-    ++count;
-  return count;
+inline std::size_t Before(std::uint64_t flagged) {
+  return flagged == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(flagged)) / 8;
+}
+inline std::uint64_t Load(const char* bytes) {
+  std::uint64_t eight;
+  std::memcpy(&eight, bytes, 8);
+  return eight;
 }
 }  // namespace word_scan
 
-// How many bytes of `text` come before the first outside 32 to 127.
-inline std::size_t PrintableAsciiPrefix(std::string_view text) {
-  using word_scan::kEach;
-  return word_scan::Prefix(
-      text, [](std::uint64_t e) { return e | (e - kEach * 32); },
-      [](unsigned char c) { return c >= 32 && c <= 127; });
+// Both give 0 on a machine of the other byte order: callers then go byte
+// by byte.
+inline std::size_t PrintableInWord(const char* bytes) {
+  using namespace word_scan;
+  if constexpr (std::endian::native != std::endian::little) return 0;
+  std::uint64_t eight = Load(bytes);
+  return Before((eight | (eight - kEach * 32)) & kHighBits);
 }
 
-// How many bytes of `text` come before the first below 32.
-inline std::size_t ControlFreePrefix(std::string_view text) {
-  using word_scan::kEach;
-  return word_scan::Prefix(
-      text, [](std::uint64_t e) { return (e - kEach * 32) & ~e; },
-      [](unsigned char c) { return c >= 32; });
+inline std::size_t ControlFreeInWord(const char* bytes) {
+  using namespace word_scan;
+  if constexpr (std::endian::native != std::endian::little) return 0;
+  std::uint64_t eight = Load(bytes);
+  return Before((eight - kEach * 32) & ~eight & kHighBits);
+}
+
+// How many bytes of `text` come before the first outside 32 to 127.
+inline std::size_t PrintableAsciiPrefix(std::string_view text) {
+  std::size_t count = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    while (count + 8 <= text.size()) {
+      std::size_t printable = PrintableInWord(text.data() + count);
+      count += printable;
+      if (printable < 8) return count;
+    }
+  }
+  while (count < text.size() && IsPrintableAscii(text[count])) ++count;
+  return count;
 }
 
 // Position of the first occurrence of `what` in `text`, comparing bytes;

@@ -29,15 +29,18 @@ constexpr std::array<bool, 256> kRunStops = [] {
 
 // How many of the `limit` bytes at `bytes` come before a line end or a 26.
 // The control bytes among them are rare: a word at a time finds them.
-std::uint32_t OrdinaryRun(const char* bytes, std::uint32_t limit) {
-  std::string_view run(bytes, limit);
-  std::size_t count = 0;
-  for (;;) {
-    count += ControlFreePrefix(run.substr(count));
-    if (count == limit || kRunStops[static_cast<unsigned char>(run[count])])
-      return static_cast<std::uint32_t>(count);
+inline std::uint32_t OrdinaryRun(const char* bytes, std::uint32_t limit) {
+  std::uint32_t count = 0;
+  while (count + 8 <= limit) {
+    std::size_t free = ControlFreeInWord(bytes + count);
+    count += static_cast<std::uint32_t>(free);
+    if (free == 8) continue;
+    if (kRunStops[static_cast<unsigned char>(bytes[count])]) return count;
     ++count;  // a tab, say: ordinary
   }
+  while (count < limit && !kRunStops[static_cast<unsigned char>(bytes[count])])
+    ++count;
+  return count;
 }
 
 TextStream std_in(StreamRole::kStdIn);
@@ -91,7 +94,7 @@ void OpenStandard(TextStream& stream) {
 
 // Hands the buffer to the system; the buffer is empty afterwards even when
 // the write failed. False after a failure.
-bool WriteOut(TextStream& stream) {
+inline bool WriteOut(TextStream& stream) {
   if (stream.position == 0) return true;
   std::uint32_t code =
       Os().WriteFile(stream.handle, stream.buffer, stream.position);
@@ -103,7 +106,7 @@ bool WriteOut(TextStream& stream) {
   return true;
 }
 
-bool EnsureReading(TextStream& stream) {
+inline bool EnsureReading(TextStream& stream) {
   if (stream.mode == StreamMode::kReading) return true;
   if (stream.role == StreamRole::kStdIn) OpenStandard(stream);
   if (stream.mode == StreamMode::kReading) return true;
@@ -115,7 +118,7 @@ bool EnsureReading(TextStream& stream) {
 // unread bytes move to the front and the system's bytes follow them. At
 // the end of input a 26 follows the last byte; it stays, so every later
 // read finds the end without asking the system again.
-void FillAhead(TextStream& stream, std::uint32_t count) {
+inline void FillAhead(TextStream& stream, std::uint32_t count) {
   std::uint32_t kept = stream.end - stream.position;
   if (kept >= count || stream.input_ended) return;
   std::memmove(stream.buffer, stream.buffer + stream.position, kept);
@@ -136,13 +139,13 @@ void FillAhead(TextStream& stream, std::uint32_t count) {
 }
 
 // The 26 that marks the end of input, as opposed to a 26 in the input.
-bool AtEndMark(const TextStream& stream) {
+inline bool AtEndMark(const TextStream& stream) {
   return stream.input_ended && stream.position + 1 == stream.end;
 }
 
 // The next byte, consumed; false at the end of input, where a 26 that
 // marks the end stays unread.
-bool TakeByte(TextStream& stream, char* byte) {
+inline bool TakeByte(TextStream& stream, char* byte) {
   if (!EnsureReading(stream)) return false;
   FillAhead(stream, 1);
   char next = stream.buffer[stream.position];
@@ -176,7 +179,7 @@ Decoded DecodeAhead(TextStream& stream) {
 }
 
 // Appends up to 255 bytes of the current line to `line`; gives the count.
-std::uint32_t ReadLineChunk(TextStream& stream, std::string* line) {
+inline std::uint32_t ReadLineChunk(TextStream& stream, std::string* line) {
   if (!EnsureReading(stream)) return 0;
   std::uint32_t stored = 0;
   while (stored < kMaxLineChunk) {

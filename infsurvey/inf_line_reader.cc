@@ -20,16 +20,20 @@ void FilterBlock(std::string_view block, InfLineList* lines) {
   const char* next = block.data();
   const char* end = next + block.size();
   while (next != end) {
-    // Most of an INF is printable ASCII, which goes over as a run; the rule
-    // below sees only the other bytes.
-    std::size_t printable = console::PrintableAsciiPrefix(
-        std::string_view(next, static_cast<std::size_t>(end - next)));
-    std::memcpy(kept + count, next, printable);
-    count += printable;
-    next += printable;
-    if (next == end) break;
+    // Most of an INF is printable ASCII, which goes over eight bytes at a
+    // time, copied whole while it is judged; the rule below sees only the
+    // other bytes.
+    if (end - next >= 8) {
+      std::size_t printable = console::PrintableInWord(next);
+      std::memcpy(kept + count, next, 8);
+      count += printable;
+      next += printable;
+      if (printable == 8) continue;
+    }
     char c = *next++;
-    if (c == '\r' || c == '\n') {
+    if (console::IsPrintableAscii(c)) {
+      kept[count++] = c;
+    } else if (c == '\r' || c == '\n') {
       lines->AppendPending(kept, count);
       count = 0;
       lines->EndPendingLine();

@@ -138,18 +138,6 @@ void ReadSectionEntries(InfSectionStore& store, std::string_view section,
     list->push_back(store.Text(store.entries[entries.first_entry + i]));
 }
 
-bool SplitEntry(std::string_view entry, std::string_view* name,
-                std::string_view* value) {
-  std::size_t equals = entry.find('=');
-  if (equals == std::string_view::npos) {
-    *name = *value = {};
-    return false;
-  }
-  *name = entry.substr(0, equals);
-  *value = entry.substr(equals + 1);
-  return true;
-}
-
 std::string_view EntryName(std::string_view entry) {
   std::string_view name, value;
   SplitEntry(entry, &name, &value);

@@ -84,8 +84,17 @@ void ReadSectionEntries(InfSectionStore& store, std::string_view section,
 
 // An entry split at its first "=" into the text before it and the text
 // after it; false, with both empty, for an entry without one (plain form).
-bool SplitEntry(std::string_view entry, std::string_view* name,
-                std::string_view* value);
+inline bool SplitEntry(std::string_view entry, std::string_view* name,
+                       std::string_view* value) {
+  std::size_t equals = entry.find('=');
+  if (equals == std::string_view::npos) {
+    *name = *value = {};
+    return false;
+  }
+  *name = entry.substr(0, equals);
+  *value = entry.substr(equals + 1);
+  return true;
+}
 // The two halves of SplitEntry on their own.
 std::string_view EntryName(std::string_view entry);
 std::string_view EntryValue(std::string_view entry);
