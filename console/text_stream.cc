@@ -10,6 +10,10 @@
 namespace console {
 namespace {
 
+// The small helpers on the hot paths are declared inline: without it the
+// compiler keeps some of them out of line, which costs pnpsum about 3% of
+// its instructions.
+
 // A line is taken in chunks of at most 255 bytes, a count that fits one
 // byte; a chunk that comes back full is the sign the line may go on.
 constexpr std::uint32_t kMaxLineChunk = 255;
