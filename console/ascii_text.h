@@ -1,5 +1,4 @@
-// Byte-string helpers with ASCII rules, the same in every tool and locale,
-// and the step over one character of a code page.
+// Byte-string helpers with ASCII rules, the same in every tool and locale.
 #pragma once
 
 #include <bit>
@@ -9,13 +8,6 @@
 #include <string_view>
 
 namespace console {
-
-// Steps over one character of the 8-bit code page (CharNextA on Windows,
-// where a double-byte character is taken whole); never past the NUL.
-using CharStep = const char* (*)(const char* text);
-inline const char* SingleByteStep(const char* text) {
-  return *text == '\0' ? text : text + 1;
-}
 
 // Without leading and trailing bytes of code 32 or less (blank and every
 // control character); bytes of 128 and above always stay.
@@ -44,11 +36,17 @@ inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Codes 32 to 127.
+inline bool IsPrintableAscii(char c) {
+  return static_cast<unsigned char>(c - 32) <= 127 - 32;
+}
+
 // Eight bytes at a time: of the eight bytes at `bytes`, how many come
-// before the first below 32 (ControlFree) or outside 32 to 127
-// (PrintablePrefix); 8 when there is none. Taking 32 from every byte sets
-// the high bit of each byte below 32; a borrow only ever reaches the bytes
-// after the first such one, which do not count.
+// before the first outside 32 to 127 (PrintableInWord) or below 32
+// (ControlFreeInWord); 8 when there is none. Taking 32 from every byte
+// sets the high bit of each byte below 32; a borrow only ever reaches the
+// bytes after the first such one, which do not count. Nearly every text
+// these tools meet is long runs of such bytes.
 namespace word_scan {
 constexpr std::uint64_t kEach = 0x0101010101010101;
 constexpr std::uint64_t kHighBits = kEach * 0x80;
@@ -62,18 +60,34 @@ inline std::uint64_t Load(const char* bytes) {
 }
 }  // namespace word_scan
 
-inline std::size_t ControlFree(const char* bytes) {
+// Both give 0 on a machine of the other byte order: callers then go byte
+// by byte.
+inline std::size_t PrintableInWord(const char* bytes) {
+  using namespace word_scan;
+  if constexpr (std::endian::native != std::endian::little) return 0;
+  std::uint64_t eight = Load(bytes);
+  return Before((eight | (eight - kEach * 32)) & kHighBits);
+}
+
+inline std::size_t ControlFreeInWord(const char* bytes) {
   using namespace word_scan;
   if constexpr (std::endian::native != std::endian::little) return 0;
   std::uint64_t eight = Load(bytes);
   return Before((eight - kEach * 32) & ~eight & kHighBits);
 }
 
-inline std::size_t PrintablePrefix(const char* bytes) {
-  using namespace word_scan;
-  if constexpr (std::endian::native != std::endian::little) return 0;
-  std::uint64_t eight = Load(bytes);
-  return Before((eight | (eight - kEach * 32)) & kHighBits);
+// How many bytes of `text` come before the first outside 32 to 127.
+inline std::size_t PrintableAsciiPrefix(std::string_view text) {
+  std::size_t count = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    while (count + 8 <= text.size()) {
+      std::size_t printable = PrintableInWord(text.data() + count);
+      count += printable;
+      if (printable < 8) return count;
+    }
+  }
+  while (count < text.size() && IsPrintableAscii(text[count])) ++count;
+  return count;
 }
 
 // Position of the first occurrence of `what` in `text`, comparing bytes;

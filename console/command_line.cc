@@ -1,5 +1,7 @@
 #include "console/command_line.h"
 
+#include "console/platform.h"
+
 namespace console {
 namespace {
 
@@ -8,11 +10,11 @@ bool IsSeparator(char c) {
 }
 
 // Takes the token at *position and moves *position past it.
-std::string TakeToken(const char** position, CharStep step) {
+std::string TakeToken(const char** position) {
   const char* p = *position;
   for (;;) {
     if (IsSeparator(*p)) {
-      p = step(p);
+      p = Os().CharNext(p);
     } else if (p[0] == '"' && p[1] == '"') {
       p += 2;
     } else {
@@ -24,13 +26,13 @@ std::string TakeToken(const char** position, CharStep step) {
     if (*p == '"') {
       ++p;
       while (*p != '\0' && *p != '"') {
-        const char* next = step(p);
+        const char* next = Os().CharNext(p);
         token.append(p, next);
         p = next;
       }
       if (*p == '"') ++p;
     } else {
-      const char* next = step(p);
+      const char* next = Os().CharNext(p);
       token.append(p, next);
       p = next;
     }
@@ -41,13 +43,12 @@ std::string TakeToken(const char** position, CharStep step) {
 
 }  // namespace
 
-std::string CommandLineArgument(const char* command_line, int index,
-                                CharStep step) {
+std::string CommandLineArgument(const char* command_line, int index) {
   const char* position = command_line;
-  std::string token = TakeToken(&position, step);  // the program name
+  std::string token = TakeToken(&position);  // the program name
   for (int taken = 0; taken < index; ++taken) {
     if (token.empty()) return token;
-    token = TakeToken(&position, step);
+    token = TakeToken(&position);
   }
   return token;
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "console/ascii_text.h"
+#include "console/platform.h"
 
 namespace console {
 
@@ -18,13 +18,12 @@ constexpr std::string_view kPathSeparators = "/";
 #endif
 
 // The text after the last separator of `path`, or all of it without one.
-// `step` walks the code page's characters, so that the second byte of a
+// Walks the code page's characters, so that the second byte of a
 // double-byte character is never taken for a separator.
-inline std::string BaseName(const std::string& path,
-                            CharStep step = SingleByteStep) {
+inline std::string BaseName(const std::string& path) {
   const char* text = path.c_str();
   const char* base = text;
-  for (const char* p = text; *p != '\0'; p = step(p))
+  for (const char* p = text; *p != '\0'; p = Os().CharNext(p))
     if (kPathSeparators.find(*p) != std::string_view::npos) base = p + 1;
   return path.substr(static_cast<std::size_t>(base - text));
 }

@@ -4,7 +4,7 @@
 // through Platform: standard handles, file reads and writes, character
 // decoding, folder listing, the command line, the clock and the locale.
 // There are three implementations: Win32 (platform_win32.cc), POSIX
-// (platform_posix.cc) and an in-memory fake for tests (fake_platform.h).
+// (platform_posix.cc) and an in-memory fake beside the tests.
 //
 // Failures are reported as Windows error codes on every build, so both
 // builds print the same report for the same fault.
@@ -12,9 +12,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace console {
 
@@ -44,12 +44,10 @@ enum class StdHandle { kInput, kOutput, kError };
 // be queried.
 enum class FileType { kUnknown = 0, kDisk = 1, kChar = 2, kPipe = 3 };
 
-// Attribute bit of a folder in a folder listing.
-constexpr std::uint32_t kFolderAttribute = 0x10;
-
+// An entry of a folder listing.
 struct FolderEntry {
   std::string name;
-  std::uint32_t attributes = 0;
+  bool folder = false;
 };
 
 using FolderVisitor = std::function<void(const FolderEntry& entry)>;
@@ -111,22 +109,24 @@ class Platform {
   // others come from the command line; empty when there is no such one.
   virtual std::string ArgumentText(int index) = 0;
 
-  // Visits the entries matching `pattern` (a folder prefix followed by
-  // "*.*") in the file system's order; none when the folder cannot be
-  // listed.
-  virtual void ListFolder(const std::string& pattern,
+  // Visits, in the file system's order, the entries whose paths begin with
+  // `prefix`: those of the folder it names up to its last separator whose
+  // names begin with the rest. None when the folder cannot be listed.
+  virtual void ListFolder(const std::string& prefix,
                           const FolderVisitor& visit) = 0;
   // The path of the file at `path` that is not a folder, as found by the
   // system's own name rules; empty when there is none.
   virtual std::string FindFile(const std::string& path) = 0;
 
   virtual LocalTime GetLocalTime() = 0;
-  // Locale item `item` of the thread's locale, when it fits a buffer of
-  // `buffer_size` characters of the system's own: the text in UTF-8,
-  // whatever character set the locale keeps it in, and its length there
-  // plus one; 0 when the locale has none, it does not fit or it cannot be
-  // converted.
-  virtual int GetLocaleInfo(int item, int buffer_size, std::string* text) = 0;
+  // Texts of the thread's locale in UTF-8, whatever character set the
+  // locale keeps them in: the abbreviated name of day `day` (0 Sunday to 6
+  // Saturday) and the name of month `month` (1 to 12), empty when the
+  // locale has none of up to 255 characters of its own; its time
+  // separator, nothing when it has none of one character.
+  virtual std::string DayAbbreviation(int day) = 0;
+  virtual std::string MonthName(int month) = 0;
+  virtual std::optional<std::string> TimeSeparator() = 0;
 };
 
 // The platform in use; set once by the program's start or by a test.

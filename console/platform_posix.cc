@@ -122,9 +122,18 @@ std::optional<std::string> ToUtf8From(const char* codeset, std::string_view text
   return utf8;
 }
 
+// A text of the locale in UTF-8 when it is not empty and fits a buffer of
+// `buffer_size` bytes of the locale's own character set with its NUL, as
+// a Windows locale's ANSI text would; nothing otherwise.
+std::optional<std::string> LocaleText(const std::string& value,
+                                      std::size_t buffer_size) {
+  if (value.empty() || value.size() + 1 > buffer_size) return std::nullopt;
+  return ToUtf8From(nl_langinfo(CODESET), value);
+}
+
 // The time separator of a strftime time format: the text between the
 // hour and the minute conversions; empty when the format has no hour.
-std::string TimeSeparator(const std::string& format) {
+std::string TimeSeparatorOf(const std::string& format) {
   for (std::size_t i = 0; i + 1 < format.size(); ++i) {
     if (format[i] != '%') continue;
     std::size_t conversion = i + 1;
@@ -135,7 +144,7 @@ std::string TimeSeparator(const std::string& format) {
     if (letter == 'r') {
       std::string twelve_hour = nl_langinfo(T_FMT_AMPM);
       if (twelve_hour.find("%r") != std::string::npos) return "";
-      return TimeSeparator(twelve_hour);
+      return TimeSeparatorOf(twelve_hour);
     }
     if (letter == 'H' || letter == 'I' || letter == 'k' || letter == 'l') {
       std::size_t next = format.find('%', conversion + 1);
@@ -229,7 +238,7 @@ class PosixPlatform final : public Platform {
   }
   bool BytesAreCharacters() override { return true; }
   const char* CharNext(const char* text) override {
-    return SingleByteStep(text);
+    return *text == '\0' ? text : text + 1;
   }
   std::string ToOem(std::string text) override { return text; }
   std::string ToUtf8(std::string_view text) override {
@@ -263,22 +272,18 @@ class PosixPlatform final : public Platform {
     return argv_[index];
   }
 
-  // The pattern is a folder, up to its last "/", and a name prefix before
-  // the final "*.*".
-  void ListFolder(const std::string& pattern,
+  void ListFolder(const std::string& prefix,
                   const FolderVisitor& visit) override {
-    std::size_t slash = pattern.rfind('/');
+    std::size_t slash = prefix.rfind('/');
     std::string folder =
-        slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
-    std::string prefix =
-        slash == std::string::npos ? pattern : pattern.substr(slash + 1);
-    if (prefix.size() >= 3 && prefix.compare(prefix.size() - 3, 3, "*.*") == 0)
-      prefix.resize(prefix.size() - 3);
+        slash == std::string::npos ? "." : prefix.substr(0, slash + 1);
+    std::string_view start = std::string_view(prefix);
+    if (slash != std::string::npos) start.remove_prefix(slash + 1);
     FolderEntry entry;
     ForEachEntry(folder, [&](std::string_view name, auto kind) {
-      if (name.substr(0, prefix.size()) != prefix) return;
+      if (name.substr(0, start.size()) != start) return;
       entry.name = name;
-      entry.attributes = kind() == EntryKind::kFolder ? kFolderAttribute : 0;
+      entry.folder = kind() == EntryKind::kFolder;
       visit(entry);
     });
   }
@@ -314,31 +319,21 @@ class PosixPlatform final : public Platform {
     return result;
   }
 
-  // Items 30 (time separator), 49-55 (abbreviated days, Monday first) and
-  // 56-67 (month names) come from the LC_TIME locale.
-  int GetLocaleInfo(int item, int buffer_size, std::string* text) override {
-    static const nl_item kDays[] = {ABDAY_2, ABDAY_3, ABDAY_4, ABDAY_5,
-                                    ABDAY_6, ABDAY_7, ABDAY_1};
+  std::string DayAbbreviation(int day) override {
+    static const nl_item kDays[] = {ABDAY_1, ABDAY_2, ABDAY_3, ABDAY_4,
+                                    ABDAY_5, ABDAY_6, ABDAY_7};
+    return LocaleText(nl_langinfo(kDays[day]), 256).value_or("");
+  }
+
+  std::string MonthName(int month) override {
     static const nl_item kMonths[] = {MON_1, MON_2, MON_3,  MON_4,
                                       MON_5, MON_6, MON_7,  MON_8,
                                       MON_9, MON_10, MON_11, MON_12};
-    std::string value;
-    if (item == 30) {
-      value = TimeSeparator(nl_langinfo(T_FMT));
-    } else if (item >= 49 && item <= 55) {
-      value = nl_langinfo(kDays[item - 49]);
-    } else if (item >= 56 && item <= 67) {
-      value = nl_langinfo(kMonths[item - 56]);
-    }
-    // The buffer counts bytes of the locale's own character set, as a
-    // Windows locale's ANSI text would.
-    if (value.empty() || static_cast<int>(value.size()) + 1 > buffer_size)
-      return 0;
-    std::optional<std::string> utf8 =
-        ToUtf8From(nl_langinfo(CODESET), value);
-    if (!utf8) return 0;
-    *text = std::move(*utf8);
-    return static_cast<int>(value.size()) + 1;
+    return LocaleText(nl_langinfo(kMonths[month - 1]), 256).value_or("");
+  }
+
+  std::optional<std::string> TimeSeparator() override {
+    return LocaleText(TimeSeparatorOf(nl_langinfo(T_FMT)), 2);
   }
 
  private:

@@ -2,6 +2,7 @@
 // own error codes and code pages.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "console/command_line.h"
@@ -21,8 +22,6 @@ std::uint32_t LastError() {
   // A failure must never read as success.
   return code != 0 ? static_cast<std::uint32_t>(code) : kErrorIoDevice;
 }
-
-const char* StepOne(const char* text) { return ::CharNextA(text); }
 
 std::string WideToUtf8(const wchar_t* wide, int length) {
   if (length <= 0) return "";
@@ -100,7 +99,7 @@ class Win32Platform final : public Platform {
 
   bool BytesAreCharacters() override { return false; }
 
-  const char* CharNext(const char* text) override { return StepOne(text); }
+  const char* CharNext(const char* text) override { return ::CharNextA(text); }
 
   std::string ToOem(std::string text) override {
     ::CharToOemA(text.data(), text.data());  // converts in place
@@ -126,7 +125,7 @@ class Win32Platform final : public Platform {
     char path[MAX_PATH + 1] = {};
     ::GetModuleFileNameA(module, path, MAX_PATH);
     CodeLocation where;
-    where.module = BaseName(path, StepOne);
+    where.module = BaseName(path);
     where.offset = reinterpret_cast<std::uintptr_t>(address) -
                    reinterpret_cast<std::uintptr_t>(module);
     return where;
@@ -158,18 +157,18 @@ class Win32Platform final : public Platform {
       ::GetModuleFileNameA(nullptr, path, MAX_PATH);
       return path;
     }
-    return CommandLineArgument(::GetCommandLineA(), index, StepOne);
+    return CommandLineArgument(::GetCommandLineA(), index);
   }
 
-  void ListFolder(const std::string& pattern,
+  void ListFolder(const std::string& prefix,
                   const FolderVisitor& visit) override {
     WIN32_FIND_DATAA data;
-    HANDLE search = ::FindFirstFileA(pattern.c_str(), &data);
+    HANDLE search = ::FindFirstFileA((prefix + "*.*").c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) return;
     FolderEntry entry;
     do {
       entry.name = data.cFileName;
-      entry.attributes = data.dwFileAttributes;
+      entry.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       visit(entry);
     } while (::FindNextFileA(search, &data));
     ::FindClose(search);
@@ -199,17 +198,31 @@ class Win32Platform final : public Platform {
     return result;
   }
 
-  // The wide form: the ANSI one gives the names in the locale's own code
-  // page, which need not be the system's, and in none at all for locales
-  // that have no ANSI code page.
-  int GetLocaleInfo(int item, int buffer_size, std::string* text) override {
+  std::string DayAbbreviation(int day) override {
+    // The locale's days run from Monday.
+    return LocaleText(LOCALE_SABBREVDAYNAME1 + (day + 6) % 7, 256).value_or("");
+  }
+
+  std::string MonthName(int month) override {
+    return LocaleText(LOCALE_SMONTHNAME1 + month - 1, 256).value_or("");
+  }
+
+  std::optional<std::string> TimeSeparator() override {
+    return LocaleText(LOCALE_STIME, 2);
+  }
+
+ private:
+  // Locale item `item` when it fits a buffer of `buffer_size` characters
+  // with its NUL, as GetLocaleInfoA gives it, but through the wide form:
+  // the ANSI one gives the names in the locale's own code page, which need
+  // not be the system's, and in none at all for locales that have no ANSI
+  // code page.
+  static std::optional<std::string> LocaleText(LCTYPE item, int buffer_size) {
     std::wstring buffer(static_cast<std::size_t>(buffer_size), L'\0');
-    int length = ::GetLocaleInfoW(::GetThreadLocale(),
-                                  static_cast<LCTYPE>(item), buffer.data(),
+    int length = ::GetLocaleInfoW(::GetThreadLocale(), item, buffer.data(),
                                   buffer_size);
-    if (length <= 0) return 0;
-    *text = WideToUtf8(buffer.data(), length - 1);
-    return length;
+    if (length <= 0) return std::nullopt;
+    return WideToUtf8(buffer.data(), length - 1);
   }
 };
 

@@ -24,40 +24,34 @@ constexpr char kEndOfInputByte = 26;
 enum class StreamMode { kClosed, kReading, kWriting };
 enum class StreamRole { kFile, kStdIn, kStdOut };
 
-// One stream: its handle, mode and buffer. Only the operations below see
-// inside it.
-class TextStream {
- public:
-  explicit TextStream(StreamRole role = StreamRole::kFile) : role_(role) {}
+// One stream: its handle, mode and buffer. Only the operations below
+// change it.
+struct TextStream {
+  explicit TextStream(StreamRole role = StreamRole::kFile) : role(role) {}
   TextStream(const TextStream&) = delete;
   TextStream& operator=(const TextStream&) = delete;
   // A file stream still open when a failure unwinds past it closes its
   // handle here.
   ~TextStream();
 
- private:
-  friend struct StreamIo;  // the operations' side, in text_stream.cc
-
-  StreamRole role_;
-  Handle handle_ = 0;
-  StreamMode mode_ = StreamMode::kClosed;
-  bool flush_at_statement_end_ = false;  // console output: each statement
-  bool close_handle_ = false;  // files only, never standard handles
-  bool input_ended_ = false;   // the last byte buffered is the end's 26
-  bool byte_characters_ = false;  // each byte is a character: no decoding
-  bool at_file_start_ = false;    // nothing read since the file was opened
-  std::uint32_t position_ = 0;  // next byte to read or write
-  std::uint32_t end_ = 0;       // valid bytes when reading
-  std::string name_;            // empty for the standard streams
-  char buffer_[kStreamBufferSize] = {};
-  char narrowed_[kStreamBufferSize] = {};  // see ReadNarrowedCharacters
+  StreamRole role;
+  Handle handle = 0;
+  StreamMode mode = StreamMode::kClosed;
+  bool flush_at_statement_end = false;  // console output: each statement
+  bool close_handle = false;   // files only, never standard handles
+  bool input_ended = false;    // the last byte buffered is the end's 26
+  bool byte_characters = false;  // each byte is a character: no decoding
+  bool at_file_start = false;    // nothing read since the file was opened
+  std::uint32_t position = 0;  // next byte to read or write
+  std::uint32_t end = 0;       // valid bytes when reading
+  char buffer[kStreamBufferSize] = {};
+  char narrowed[kStreamBufferSize] = {};  // see ReadNarrowedCharacters
 };
 
-// The process-wide standard streams; each opens itself on first use.
+// The process-wide standard streams; each opens itself on first use and
+// starts afresh when it is used after CloseStream.
 TextStream& StdIn();
 TextStream& StdOut();
-// Puts both standard streams back to closed and empty, for tests.
-void ResetStandardStreams();
 
 // Write side. A full buffer goes out at once, so output leaves in 128-byte
 // blocks; EndStatement also sends it when the output is a console.
@@ -67,20 +61,14 @@ void EndStatement(TextStream& stream);
 void FlushStream(TextStream& stream);  // whatever the kind of device
 
 // Read side.
-// The rest of the current line without its line end, of any length; a CR
-// inside the line is dropped and a 26 ends it.
-std::string ReadLineText(TextStream& stream);
-// The same into `line`, whose storage is reused across lines.
+// The rest of the current line without its line end, of any length, into
+// `line`, whose storage is reused across lines; a CR inside the line is
+// dropped and a 26 ends it.
 void ReadLineText(TextStream& stream, std::string* line);
 // Moves past the next LF, or to the end of input.
 void SkipLine(TextStream& stream);
 // Opens an existing file for reading; others may read it meanwhile.
 void OpenForReading(TextStream& stream, const std::string& name);
-// True when no byte is left or the next byte is 26.
-bool AtEndOfFile(TextStream& stream);
-// The next character of the 8-bit code page as a 16-bit code; 26 at the
-// end of input, 0 with code 106 when seven bytes give no character.
-std::uint16_t ReadCharCode(TextStream& stream);
 // The next characters of a text, each narrowed to one byte: a character
 // below 128 as its own code, every other one as a byte of 128 or above.
 // Empty at the end of input, which a 26 also marks. Gives at most one

@@ -39,9 +39,7 @@ std::string Utf8FromBytes(std::string_view text) {
       text.remove_prefix(length);
       continue;
     }
-    unsigned char c = static_cast<unsigned char>(text[0]);
-    result.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    result.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    AppendLatin1AsUtf8(static_cast<unsigned char>(text[0]), &result);
     text.remove_prefix(1);
   }
   return result;

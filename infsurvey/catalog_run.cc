@@ -1,22 +1,43 @@
 #include "infsurvey/catalog_run.h"
 
+#include <string>
 #include <vector>
 
 #include "console/platform.h"
 #include "infsurvey/catalog_writer.h"
 #include "infsurvey/folder_scan.h"
 #include "infsurvey/inf_line_reader.h"
+#include "infsurvey/inf_section_store.h"
+#include "infsurvey/manufacturer_models.h"
 #include "infsurvey/time_stamp.h"
 
 namespace infsurvey {
+namespace {
 
+// Taken verbatim as a prefix: the entry names follow it directly.
+constexpr char kDefaultRepositoryFolder[] =
+    "C:\\Windows\\System32\\DriverStore\\FileRepository\\";
+constexpr char kDefaultCatalogComment[] =
+    "Windows 7 64bit AMD pre-installed drivers";
+
+// What reading one INF needs, kept from one INF to the next so that its
+// storage serves them all.
+struct InfWorkspace {
+  InfLineList lines;
+  InfSectionStore store;
+  ManufacturerModels found;
+};
+
+// Reads the INF at `inf_path` and writes its manufacturer element, or
+// nothing when it is no printer INF or names no models.
 void ProcessInf(const std::string& inf_path, InfWorkspace& workspace) {
   ReadInfLines(inf_path, &workspace.lines);
   LoadLines(workspace.store, workspace.lines);
-  FindManufacturerModels(workspace.store, &workspace.found);
-  if (workspace.found.kind == InfKind::kPrinter)
+  if (FindManufacturerModels(workspace.store, &workspace.found))
     WriteManufacturerElement(workspace.found, inf_path);
 }
+
+}  // namespace
 
 void CatalogRun() {
   LocaleTexts locale = LoadLocaleTexts();

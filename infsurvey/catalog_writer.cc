@@ -16,11 +16,14 @@ void WriteCatalogHead(std::string_view location, std::string_view time,
   WriteLine({"<?xml-stylesheet href=\"gridpane.xsl\" type=\"text/xsl\"?>"});
   WriteLine({"<drivers"});
   WriteText(out, " location=");
-  WriteXmlAttr(out, location);
+  XmlQuoteAttr(out, location);
   EndLine();
-  WriteLine({" time=\"", XmlDoubleQuotedValue(time), "\" >"});
+  WriteText(out, " time=");
+  XmlQuoteUtf8Attr(out, time);
+  WriteText(out, " >");
+  EndLine();
   WriteLine({"  <comment>"});
-  WriteXmlText(out, comment);
+  XmlEscapeText(out, comment);
   EndLine();
   WriteLine({"  </comment>"});
 }
@@ -29,18 +32,18 @@ void WriteManufacturerElement(const ManufacturerModels& found,
                               std::string_view inf_path) {
   console::TextStream& out = console::StdOut();
   WriteText(out, "  <manufacturer name=");
-  WriteXmlAttr(out, found.name);
+  XmlQuoteAttr(out, found.name);
   WriteText(out, " filename=");
-  WriteXmlAttr(out, inf_path);
+  XmlQuoteAttr(out, inf_path);
   WriteText(out, " >");
   EndLine();
   for (std::string_view model : found.models) {
     WriteText(out, "    <driver name=");
-    WriteXmlAttr(out, EntryName(model));
+    XmlQuoteAttr(out, EntryName(model));
     WriteText(out, " >");
     EndLine();
     WriteText(out, "       ");
-    WriteXmlText(out, EntryValue(model));
+    XmlEscapeText(out, EntryValue(model));
     EndLine();
     WriteLine({"    </driver>"});
   }

@@ -7,22 +7,12 @@
 namespace infsurvey {
 namespace {
 
-// Names are walked character by character: the second byte of a
-// double-byte character may look like a separator or a capital.
-const char* SystemCharStep(const char* text) {
-  return console::Os().CharNext(text);
-}
-
-console::CharStep NameStep() {
-  return console::Os().BytesAreCharacters() ? console::SingleByteStep
-                                            : SystemCharStep;
-}
-
-// Only A-Z change, and only where they stand as characters of their own.
-std::string LowerCaseName(std::string name, console::CharStep step) {
+// Only A-Z change, and only where they stand as characters of their own:
+// the second byte of a double-byte character may look like a capital.
+std::string LowerCaseName(std::string name) {
   char* text = name.data();
   for (char* p = text; *p != '\0';) {
-    char* next = const_cast<char*>(step(p));
+    char* next = const_cast<char*>(console::Os().CharNext(p));
     if (next == p + 1) *p = console::ToLowerAscii(*p);
     p = next;
   }
@@ -33,18 +23,16 @@ std::string LowerCaseName(std::string name, console::CharStep step) {
 
 std::vector<std::string> ListPackageFolders(const std::string& repository_folder) {
   std::vector<std::string> folders;
-  console::Os().ListFolder(repository_folder + "*.*",
+  console::Os().ListFolder(repository_folder,
                            [&](const console::FolderEntry& entry) {
-    if ((entry.attributes & console::kFolderAttribute) == 0) return;
-    if (entry.name.empty() || entry.name[0] == '.') return;
+    if (!entry.folder || entry.name.empty() || entry.name[0] == '.') return;
     folders.push_back(repository_folder + entry.name);
   });
   return folders;
 }
 
 std::string InfPathOf(const std::string& package_folder) {
-  console::CharStep step = NameStep();
-  std::string base = LowerCaseName(console::BaseName(package_folder, step), step);
+  std::string base = LowerCaseName(console::BaseName(package_folder));
   std::size_t inf = console::FindText(base, ".inf");
   if (inf == std::string::npos) return "";
   return package_folder + console::kPathSeparator + base.substr(0, inf) + ".inf";

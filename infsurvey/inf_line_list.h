@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,11 +19,6 @@ constexpr std::size_t kMaxInfLines = 60;
 // INF keeps its storage.
 class InfLineList {
  public:
-  InfLineList() = default;
-  // Lines taken as they stand, for lists made by hand.
-  InfLineList(std::initializer_list<std::string_view> lines);
-  void push_back(std::string_view line);
-
   std::size_t size() const { return lines_.size(); }
   bool empty() const { return lines_.empty(); }
   std::string_view operator[](std::size_t i) const {
@@ -37,7 +31,8 @@ class InfLineList {
     text_.append(bytes, count);
   }
   // The pending text, trimmed, becomes a line unless it is empty or a
-  // comment; either way the next pending line starts empty.
+  // comment (";" first); either way the next pending line starts empty.
+  // This is the one place that rule is kept: every list is made this way.
   void EndPendingLine();
 
  private:
@@ -48,7 +43,5 @@ class InfLineList {
   std::vector<Line> lines_;
   std::size_t pending_ = 0;  // where the pending line starts in text_
 };
-
-bool operator==(const InfLineList& a, const InfLineList& b);
 
 }  // namespace infsurvey

@@ -8,8 +8,8 @@
 namespace infsurvey {
 namespace {
 
-// The rule for each character: CR and LF end the pending line, codes 32 to
-// 127 join it, every other one is dropped. (A line feed ends a line as a
+// The rule for each character: codes 32 to 127 join the pending line, CR
+// and LF end it, every other one is dropped. (A line feed ends a line as a
 // carriage return does: INF files stored with LF line ends are as valid
 // to Windows as CR LF ones.) The characters kept are gathered on the stack
 // and join the pending line once per line end or block. Stops after the
@@ -21,16 +21,17 @@ void FilterBlock(std::string_view block, InfLineList* lines) {
   const char* end = next + block.size();
   while (next != end) {
     // Most of an INF is printable ASCII, which goes over eight bytes at a
-    // time; the rule below sees only the other bytes.
+    // time, copied whole while it is judged; the rule below sees only the
+    // other bytes.
     if (end - next >= 8) {
-      std::size_t printable = console::PrintablePrefix(next);
+      std::size_t printable = console::PrintableInWord(next);
       std::memcpy(kept + count, next, 8);
       count += printable;
       next += printable;
       if (printable == 8) continue;
     }
     char c = *next++;
-    if (static_cast<unsigned char>(c - 32) <= 127 - 32) {
+    if (console::IsPrintableAscii(c)) {
       kept[count++] = c;
     } else if (c == '\r' || c == '\n') {
       lines->AppendPending(kept, count);
@@ -43,17 +44,6 @@ void FilterBlock(std::string_view block, InfLineList* lines) {
 }
 
 }  // namespace
-
-InfLineList::InfLineList(std::initializer_list<std::string_view> lines) {
-  for (std::string_view line : lines) push_back(line);
-}
-
-void InfLineList::push_back(std::string_view line) {
-  lines_.push_back({static_cast<std::uint32_t>(text_.size()),
-                    static_cast<std::uint32_t>(line.size())});
-  text_ += line;
-  pending_ = text_.size();
-}
 
 void InfLineList::clear() {
   text_.clear();
@@ -70,13 +60,6 @@ void InfLineList::EndPendingLine() {
     pending_ = first + line.size();
   }
   text_.resize(pending_);
-}
-
-bool operator==(const InfLineList& a, const InfLineList& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i]) return false;
-  return true;
 }
 
 void ReadInfLines(const std::string& inf_path, InfLineList* lines) {

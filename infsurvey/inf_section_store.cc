@@ -57,11 +57,8 @@ const TextSpan* FindEntry(InfSectionStore& store, std::size_t section,
     // Plain-form entries have no name and are never found.
     BuildIndex(store.entry_index, found.entry_count,
                [&](std::size_t i, std::string_view* entry_name) {
-                 std::string_view entry = store.Text(entries[i]);
-                 std::size_t equals = entry.find('=');
-                 if (equals == std::string_view::npos) return false;
-                 *entry_name = entry.substr(0, equals);
-                 return true;
+                 std::string_view value;
+                 return SplitEntry(store.Text(entries[i]), entry_name, &value);
                });
     store.entry_index_section = section;
   }
@@ -96,8 +93,7 @@ void LoadLines(InfSectionStore& store, const InfLineList& lines) {
   store.entry_index.current = false;
   InfSection* current = nullptr;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::string_view line = Trim(lines[i]);
-    if (line.empty() || line.front() == ';') continue;
+    std::string_view line = lines[i];  // trimmed, and no comment
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
       store.sections.push_back(
           {Append(store, Trim(line.substr(1, line.size() - 2))),
@@ -106,15 +102,16 @@ void LoadLines(InfSectionStore& store, const InfLineList& lines) {
       continue;
     }
     if (current == nullptr) continue;
-    std::size_t equals = line.find('=');
-    TextSpan entry = Append(store, equals == std::string_view::npos
-                                       ? line
-                                       : Trim(line.substr(0, equals)));
-    if (equals != std::string_view::npos) {
+    std::string_view name, value;
+    TextSpan entry;
+    if (SplitEntry(line, &name, &value)) {
       // "name = value" becomes "name=value".
+      entry = Append(store, Trim(name));
       store.text += '=';
-      store.text += Trim(line.substr(equals + 1));
+      store.text += Trim(value);
       entry.length = static_cast<std::uint32_t>(store.text.size() - entry.first);
+    } else {
+      entry = Append(store, line);
     }
     // Sections follow each other, so a section's entries stay together.
     store.entries.push_back(entry);
@@ -142,13 +139,15 @@ void ReadSectionEntries(InfSectionStore& store, std::string_view section,
 }
 
 std::string_view EntryName(std::string_view entry) {
-  std::size_t equals = entry.find('=');
-  return equals == std::string_view::npos ? "" : entry.substr(0, equals);
+  std::string_view name, value;
+  SplitEntry(entry, &name, &value);
+  return name;
 }
 
 std::string_view EntryValue(std::string_view entry) {
-  std::size_t equals = entry.find('=');
-  return equals == std::string_view::npos ? "" : entry.substr(equals + 1);
+  std::string_view name, value;
+  SplitEntry(entry, &name, &value);
+  return value;
 }
 
 }  // namespace infsurvey

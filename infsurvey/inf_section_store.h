@@ -69,7 +69,7 @@ using EntryList = std::vector<std::string_view>;
 
 // Replaces the store's content with the sections of `lines`: "[name]"
 // starts a section, other lines are its entries; lines before the first
-// header and comment lines are dropped. The store copies the texts.
+// header are dropped. The store copies the texts.
 void LoadLines(InfSectionStore& store, const InfLineList& lines);
 
 // The value of `key` in the last section named `section`, or
@@ -82,15 +82,21 @@ std::string_view ReadValue(InfSectionStore& store, std::string_view section,
 void ReadSectionEntries(InfSectionStore& store, std::string_view section,
                         EntryList* list);
 
-// The text of an entry before its first "=", or empty without one.
+// An entry split at its first "=" into the text before it and the text
+// after it; false, with both empty, for an entry without one (plain form).
+inline bool SplitEntry(std::string_view entry, std::string_view* name,
+                       std::string_view* value) {
+  std::size_t equals = entry.find('=');
+  if (equals == std::string_view::npos) {
+    *name = *value = {};
+    return false;
+  }
+  *name = entry.substr(0, equals);
+  *value = entry.substr(equals + 1);
+  return true;
+}
+// The two halves of SplitEntry on their own.
 std::string_view EntryName(std::string_view entry);
-// The text of an entry after its first "=", or empty without one.
 std::string_view EntryValue(std::string_view entry);
-inline std::string_view EntryName(const EntryList& list, std::size_t i) {
-  return EntryName(list[i]);
-}
-inline std::string_view EntryValue(const EntryList& list, std::size_t i) {
-  return EntryValue(list[i]);
-}
 
 }  // namespace infsurvey

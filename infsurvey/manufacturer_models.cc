@@ -18,24 +18,23 @@ bool ModelsSectionName(std::string_view value, std::string* name) {
   return true;
 }
 
-void FindManufacturerModels(InfSectionStore& store, ManufacturerModels* found) {
-  found->kind = InfKind::kNotAPrinter;
+bool FindManufacturerModels(InfSectionStore& store, ManufacturerModels* found) {
   found->name = {};
   found->models.clear();
   std::string_view inf_class = ReadValue(store, "Version", "Class", "notaprinter");
-  if (!console::EqualsIgnoringCase(inf_class, "printer")) return;
-  found->kind = InfKind::kNoManufacturer;
-  // The manufacturers pass through the models list, which they leave.
+  if (!console::EqualsIgnoringCase(inf_class, "printer")) return false;
+  // The models list holds the manufacturer entries first: only the first
+  // entry is needed, and only until its models section is known.
   ReadSectionEntries(store, "Manufacturer", &found->models);
-  if (found->models.empty()) return;
+  if (found->models.empty()) return false;
   std::string_view first = found->models[0];
   if (!ModelsSectionName(EntryValue(first), &found->models_section)) {
     found->models.clear();
-    return;
+    return false;
   }
-  found->kind = InfKind::kPrinter;
   found->name = EntryName(first);
   ReadSectionEntries(store, found->models_section, &found->models);
+  return true;
 }
 
 }  // namespace infsurvey

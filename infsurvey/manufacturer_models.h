@@ -9,17 +9,12 @@
 
 namespace infsurvey {
 
-enum class InfKind {
-  kNotAPrinter,     // [Version] Class is not "printer" in any letter case
-  kNoManufacturer,  // no [Manufacturer] entry, or one naming no section
-  kPrinter,
-};
-
-// Its texts lie in the store it was found in.
+// The first [Manufacturer] entry of a printer INF and its models. The
+// name and the models are views into the section store they were read
+// from, valid until it is loaded again.
 struct ManufacturerModels {
-  InfKind kind = InfKind::kNotAPrinter;
   std::string_view name;       // name part of the first [Manufacturer] entry
-  std::string models_section;  // the section it names
+  std::string models_section;  // the section its value names
   EntryList models;            // that section's entries; none when missing
 };
 
@@ -28,8 +23,9 @@ struct ManufacturerModels {
 // dot ("Acme, NTx86, NTamd64" gives "Acme.NTx86"). False without a comma.
 bool ModelsSectionName(std::string_view value, std::string* name);
 
-// Only the first manufacturer entry and its first decoration count. Fills
-// `found` anew, keeping its storage.
-void FindManufacturerModels(InfSectionStore& store, ManufacturerModels* found);
+// True for a printer INF ([Version] Class is "printer" in any letter case)
+// whose first [Manufacturer] entry names a models section; only that entry
+// and its first decoration count. Fills `found` anew, keeping its storage.
+bool FindManufacturerModels(InfSectionStore& store, ManufacturerModels* found);
 
 }  // namespace infsurvey

@@ -9,17 +9,8 @@ constexpr const char* kMonthFallbacks[12] = {
     "January", "February", "March",     "April",   "May",      "June",
     "July",    "August",   "September", "October", "November", "December"};
 
-// Locale items: 49 is Monday's abbreviation up to 55 for Sunday, 56 is
-// January's name, 30 the time separator.
-constexpr int kFirstDayItem = 49;
-constexpr int kFirstMonthItem = 56;
-constexpr int kTimeSeparatorItem = 30;
-
-std::string LocaleText(int item, const char* fallback) {
-  std::string text;
-  if (console::Os().GetLocaleInfo(item, 256, &text) <= 0 || text.empty())
-    return fallback;
-  return text;
+std::string OrFallback(std::string text, const char* fallback) {
+  return text.empty() ? fallback : text;
 }
 
 std::string Digits(int value, std::size_t width) {
@@ -34,16 +25,14 @@ LocaleTexts LoadLocaleTexts() {
   LocaleTexts texts;
   for (int i = 0; i < 7; ++i) {
     texts.day_abbreviations[i] =
-        LocaleText(kFirstDayItem + (i + 6) % 7, kDayFallbacks[i]);
+        OrFallback(console::Os().DayAbbreviation(i), kDayFallbacks[i]);
   }
-  for (int i = 0; i < 12; ++i)
-    texts.month_names[i] = LocaleText(kFirstMonthItem + i, kMonthFallbacks[i]);
-  // A buffer of two characters: a longer separator does not fit, and an
-  // empty one leaves only the terminating NUL, which shows as nothing.
-  if (console::Os().GetLocaleInfo(kTimeSeparatorItem, 2,
-                                  &texts.time_separator) <= 0) {
-    texts.time_separator.assign(1, ':');
+  for (int i = 0; i < 12; ++i) {
+    texts.month_names[i] =
+        OrFallback(console::Os().MonthName(i + 1), kMonthFallbacks[i]);
   }
+  // An empty separator stays: it shows as nothing.
+  texts.time_separator = console::Os().TimeSeparator().value_or(":");
   return texts;
 }
 

@@ -17,8 +17,8 @@ struct LocaleTexts {
   std::string time_separator;                    // one character, or none
 };
 
-// The texts of the thread's locale; English for each the locale does not
-// give, and ":" for a separator longer than one character.
+// The texts of the thread's locale; English for each name the locale does
+// not give, and ":" when it gives no separator of one character.
 LocaleTexts LoadLocaleTexts();
 
 // Day of the week in the Gregorian calendar, 1 for Sunday to 7 for Saturday.

@@ -34,10 +34,6 @@ std::uint16_t Update(std::uint16_t crc, std::string_view text) {
 
 }  // namespace
 
-std::string DeviceIdChecksum(std::string_view text) {
-  return DeviceIdChecksum(text, {});
-}
-
 std::string DeviceIdChecksum(std::string_view text, std::string_view more) {
   std::uint16_t crc = Update(Update(0, text), more);
   static const char kDigits[] = "0123456789ABCDEF";

@@ -6,12 +6,11 @@
 
 namespace pnpsum {
 
-// Four upper-case hexadecimal digits of the nibble-table CRC of `text`.
+// Four upper-case hexadecimal digits of the nibble-table CRC of a text.
 // The tables are those of the reflected polynomial 0xA001 except entry 15
 // of the high table, so this is not CRC-16/ARC and no library routine can
 // stand in for it.
-std::string DeviceIdChecksum(std::string_view text);
-// The checksum of `text` followed by `more`, without joining them.
-std::string DeviceIdChecksum(std::string_view text, std::string_view more);
+// `text` followed by `more` is taken as one text, without joining them.
+std::string DeviceIdChecksum(std::string_view text, std::string_view more = {});
 
 }  // namespace pnpsum

@@ -26,12 +26,6 @@ void DeviceId(std::string_view manufacturer, std::string_view model,
   *id += DeviceIdChecksum(manufacturer, model);
 }
 
-std::string DeviceId(std::string_view manufacturer, std::string_view model) {
-  std::string id;
-  DeviceId(manufacturer, model, &id);
-  return id;
-}
-
 void PromptLoop() {
   std::string manufacturer;
   std::string model;

@@ -6,11 +6,10 @@
 
 namespace pnpsum {
 
-// The identifier of one pair of answers: trimmed manufacturer and model
-// joined, cut to 20 bytes with blanks as underscores, then the checksum of
-// the whole uncut join. Empty when both answers are empty after trimming.
-std::string DeviceId(std::string_view manufacturer, std::string_view model);
-// The same into `id`, whose storage is used again.
+// The identifier of one pair of answers, into `id`, whose storage is used
+// again: trimmed manufacturer and model joined, cut to 20 bytes with
+// blanks as underscores, then the checksum of the whole uncut join. Empty
+// when both answers are empty after trimming.
 void DeviceId(std::string_view manufacturer, std::string_view model,
               std::string* id);
 

@@ -35,7 +35,7 @@ TEST_F(CatalogWriterTest, HeadAndEnd) {
 }
 
 TEST_F(CatalogWriterTest, ManufacturerElement) {
-  ManufacturerModels found{InfKind::kPrinter, "%XX%", "XX.NTx86",
+  ManufacturerModels found{"%XX%", "XX.NTx86",
                            {"%XX_LASER_100%=XXL100.GPD,USBPRINT\\XXLASER_100",
                             "A&B's <x>=\"5\" & <y> it's", "Install"}};
   EXPECT_EQ(Written([&] {
@@ -61,7 +61,7 @@ TEST_F(CatalogWriterTest, ManufacturerElement) {
 TEST_F(CatalogWriterTest, FailedWriteEndsTheRunAfterWhatWasWritten) {
   os_.stdout_type = console::FileType::kChar;
   os_.FailCall(console::FakePlatform::Call::kWriteFile, 2, 112);
-  ManufacturerModels found{InfKind::kPrinter, "M", "m.NT", {"P=p.gpd"}};
+  ManufacturerModels found{"M", "m.NT", {"P=p.gpd"}};
   EXPECT_EQ(console::RunMainBlock([&] { WriteManufacturerElement(found, "x"); }), 1);
   EXPECT_EQ(StdOutBytes(), "  <manufacturer name='M' filename='x' >\r\n");
   EXPECT_NE(StdErrBytes().find("I/O error 112."), std::string::npos);

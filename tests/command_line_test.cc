@@ -1,8 +1,6 @@
 #include "console/command_line.h"
 
-#include <gtest/gtest.h>
-
-#include "console/fake_platform.h"
+#include "tests/fake_console.h"
 
 namespace {
 
@@ -11,7 +9,9 @@ struct Case {
   std::vector<std::string> arguments;  // 1, 2, 3
 };
 
-TEST(CommandLineArgument, SplittingRules) {
+class CommandLineArgument : public FakeConsoleTest {};
+
+TEST_F(CommandLineArgument, SplittingRules) {
   const Case cases[] = {
       {"prog a b", {"a", "b", ""}},
       {"  prog \t a\t\tb  ", {"a", "b", ""}},
@@ -36,17 +36,11 @@ TEST(CommandLineArgument, SplittingRules) {
   }
 }
 
-console::FakePlatform* double_byte = nullptr;
-const char* DoubleByteStep(const char* text) { return double_byte->CharNext(text); }
-
-TEST(CommandLineArgument, SecondByteOfADoubleByteCharacterIsNeverASeparator) {
-  console::FakePlatform os;
-  os.lead_bytes = "\x81";
-  double_byte = &os;
+TEST_F(CommandLineArgument, SecondByteOfADoubleByteCharacterIsNeverASeparator) {
+  os_.lead_bytes = "\x81";
   // 0x81 0x20 is one character, 0x81 0x22 too.
-  EXPECT_EQ(console::CommandLineArgument("p a\x81 b c", 1, DoubleByteStep), "a\x81 b");
-  EXPECT_EQ(console::CommandLineArgument("p \"q\x81\" r\" s", 1, DoubleByteStep),
-            "q\x81\" r");
+  EXPECT_EQ(console::CommandLineArgument("p a\x81 b c", 1), "a\x81 b");
+  EXPECT_EQ(console::CommandLineArgument("p \"q\x81\" r\" s", 1), "q\x81\" r");
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "console/fake_platform.h"
+#include "tests/fake_platform.h"
 #include "console/io_status.h"
 #include "console/text_stream.h"
 

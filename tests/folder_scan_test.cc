@@ -16,16 +16,16 @@ std::string Native(std::string path) {
 }
 
 TEST_F(FolderScanTest, TakesFoldersWhoseNamesDoNotBeginWithADot) {
-  os_.folders[Native("R/*.*")] = {
-      {".", 0x10},        {"..", 0x10},        {".hidden.inf_x", 0x10},
-      {"b.inf_1", 0x10},  {"file.inf", 0x20},  {"a.inf_2", 0x10 | 0x02},
-      {"plain", 0x10},
+  os_.folders[Native("R/")] = {
+      {".", true},       {"..", true},        {".hidden.inf_x", true},
+      {"b.inf_1", true}, {"file.inf", false}, {"a.inf_2", true},
+      {"plain", true},
   };
   EXPECT_EQ(ListPackageFolders(Native("R/")),
             (std::vector<std::string>{Native("R/b.inf_1"), Native("R/a.inf_2"),
                                       Native("R/plain")}));
   // The folder text is a prefix as it stands, also before the entry name.
-  os_.folders["R*.*"] = {{"Rx", 0x10}};
+  os_.folders["R"] = {{"Rx", true}};
   EXPECT_EQ(ListPackageFolders("R"), (std::vector<std::string>{"RRx"}));
   EXPECT_TRUE(ListPackageFolders("missing/").empty());
 }

@@ -2,6 +2,7 @@
 
 #include "console/program.h"
 #include "tests/fake_console.h"
+#include "tests/inf_lines.h"
 
 using infsurvey::InfLineList;
 using infsurvey::ReadInfLines;
@@ -23,7 +24,7 @@ class InfLineReaderTest : public FakeConsoleTest {
     ReadInfLines("x.inf", &lines_);
     return Texts(lines_);
   }
-  InfLineList lines_ = {"left over"};
+  InfLineList lines_ = InfLines({"left over"});
 };
 
 std::string Utf16Le(const std::string& ascii) {

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/inf_lines.h"
+
 using namespace infsurvey;
 
 namespace {
 
-const InfLineList kWorkedExample = {
+const InfLineList kWorkedExample = InfLines({
     "[Version]",
     "Class = Printer",
     "Provider=%Acme%",
@@ -17,7 +19,7 @@ const InfLineList kWorkedExample = {
     "\"Acme LaserPro 500 PS\" =LP500PS.PPD,USBPRINT\\AcmeLaserPro500PS",
     "[Strings]",
     "Acme = \"Acme Imaging\"",
-};
+});
 
 // The entries of the i-th section, by position rather than by name.
 EntryList EntriesOf(const InfSectionStore& store, std::size_t i) {
@@ -54,15 +56,15 @@ TEST(InfSectionStore, WorkedExample) {
 
   EntryList manufacturers = Entries(store, "Manufacturer");
   ASSERT_EQ(manufacturers.size(), 1u);
-  EXPECT_EQ(EntryName(manufacturers, 0), "%Acme%");
-  EXPECT_EQ(EntryValue(manufacturers, 0), "Acme,NTx86,NTamd64");
+  EXPECT_EQ(EntryName(manufacturers[0]), "%Acme%");
+  EXPECT_EQ(EntryValue(manufacturers[0]), "Acme,NTx86,NTamd64");
 
   EntryList models = Entries(store, "acme.ntx86");
   ASSERT_EQ(models.size(), 2u);
-  EXPECT_EQ(EntryName(models, 0), "\"Acme LaserPro 500\"");
-  EXPECT_EQ(EntryName(models, 1), "\"Acme LaserPro 500 PS\"");
-  EXPECT_EQ(EntryValue(models, 0), "LP500.GPD, USBPRINT\\AcmeLaserPro500");
-  EXPECT_EQ(EntryValue(models, 1), "LP500PS.PPD,USBPRINT\\AcmeLaserPro500PS");
+  EXPECT_EQ(EntryName(models[0]), "\"Acme LaserPro 500\"");
+  EXPECT_EQ(EntryName(models[1]), "\"Acme LaserPro 500 PS\"");
+  EXPECT_EQ(EntryValue(models[0]), "LP500.GPD, USBPRINT\\AcmeLaserPro500");
+  EXPECT_EQ(EntryValue(models[1]), "LP500PS.PPD,USBPRINT\\AcmeLaserPro500PS");
   EXPECT_TRUE(Entries(store, "Acme.NTamd64").empty());
 }
 
@@ -77,7 +79,7 @@ TEST(LookupHash, RotatesAndCombines) {
 
 struct ValueCase {
   const char* name;
-  InfLineList lines;
+  std::vector<std::string> lines;
   std::string section, key, value;
 };
 
@@ -120,19 +122,20 @@ TEST(InfSectionStore, ReadValueRules) {
   };
   for (const ValueCase& c : cases) {
     InfSectionStore store;
-    LoadLines(store, c.lines);
+    LoadLines(store, InfLines(c.lines));
     EXPECT_EQ(ReadValue(store, c.section, c.key, "default"), c.value) << c.name;
   }
 }
 
 TEST(InfSectionStore, SectionEntriesKeepBothFormsInOrder) {
   InfSectionStore store;
-  LoadLines(store, {"[Version]", "Class=Modem", "[s]", "LP500Install", "b = 2",
-                    "b=2", "[Version]", "DriverVer=1.0", "[empty]"});
+  LoadLines(store, InfLines({"[Version]", "Class=Modem", "[s]", "LP500Install",
+                             "b = 2", "b=2", "[Version]", "DriverVer=1.0",
+                             "[empty]"}));
   EntryList entries = Entries(store, "S");
   EXPECT_EQ(entries, (EntryList{"LP500Install", "b=2", "b=2"}));
-  EXPECT_EQ(EntryName(entries, 0), "");
-  EXPECT_EQ(EntryValue(entries, 0), "");
+  EXPECT_EQ(EntryName(entries[0]), "");
+  EXPECT_EQ(EntryValue(entries[0]), "");
   EXPECT_EQ(Entries(store, "Version"), (EntryList{"DriverVer=1.0"}));
   EXPECT_TRUE(Entries(store, "empty").empty());
   EXPECT_TRUE(Entries(store, "missing").empty());
@@ -140,17 +143,17 @@ TEST(InfSectionStore, SectionEntriesKeepBothFormsInOrder) {
 
 TEST(InfSectionStore, LoadingReplacesAndMarksIndexesStale) {
   InfSectionStore store;
-  LoadLines(store, {"[Version]", "Class=Modem"});
+  LoadLines(store, InfLines({"[Version]", "Class=Modem"}));
   EXPECT_EQ(ReadValue(store, "Version", "Class", "d"), "Modem");
-  LoadLines(store, {"[Other]", "[Version]", "Class=Printer"});
+  LoadLines(store, InfLines({"[Other]", "[Version]", "Class=Printer"}));
   EXPECT_EQ(ReadValue(store, "Version", "Class", "d"), "Printer");
-  LoadLines(store, {});
+  LoadLines(store, InfLines({}));
   EXPECT_TRUE(store.sections.empty());
   EXPECT_EQ(ReadValue(store, "Version", "Class", "d"), "d");
 }
 
 TEST(InfSectionStore, ManySectionsAndKeysShareChains) {
-  InfLineList lines;
+  std::vector<std::string> lines;
   for (int s = 0; s < 600; ++s) {
     lines.push_back("[S" + std::to_string(s) + "]");
     for (int k = 0; k < 5; ++k)
@@ -158,7 +161,7 @@ TEST(InfSectionStore, ManySectionsAndKeysShareChains) {
           std::to_string(s * 10 + k)));
   }
   InfSectionStore store;
-  LoadLines(store, lines);
+  LoadLines(store, InfLines(lines));
   for (int s = 0; s < 600; s += 37)
     for (int k = 0; k < 5; ++k)
       EXPECT_EQ(ReadValue(store, std::string("s").append(std::to_string(s)),

@@ -4,6 +4,8 @@
 
 #include <optional>
 
+#include "tests/inf_lines.h"
+
 using namespace infsurvey;
 
 namespace {
@@ -34,14 +36,12 @@ TEST(ModelsSectionName, Rules) {
 TEST(FindManufacturerModels, WhatEachInfGives) {
   struct Case {
     const char* label;
-    InfLineList lines;
-    InfKind kind;
+    std::vector<std::string> lines;
+    bool printer;
     std::string name;
     EntryList models;
   };
-  const InfKind kNone = InfKind::kNotAPrinter;
-  const InfKind kNoMfg = InfKind::kNoManufacturer;
-  const InfKind kPrinter = InfKind::kPrinter;
+  const bool kNone = false, kPrinter = true;
   const Case cases[] = {
       {"worked example", {"[Version]", "Class=Printer", "[Manufacturer]",
                           "%XX%=XX,NTx86,NTamd64", "[XX.NTx86]",
@@ -55,9 +55,9 @@ TEST(FindManufacturerModels, WhatEachInfGives) {
        kNone, "", {}},
       {"no class", {"[Version]", "[Manufacturer]", "M=m,NT"}, kNone, "", {}},
       {"no manufacturers", {"[Version]", "Class=Printer", "[Manufacturer]"},
-       kNoMfg, "", {}},
+       kNone, "", {}},
       {"no comma", {"[Version]", "Class=Printer", "[Manufacturer]", "M=m"},
-       kNoMfg, "", {}},
+       kNone, "", {}},
       {"no models section", {"[Version]", "Class=Printer", "[Manufacturer]", "M=m,NT"},
        kPrinter, "M", {}},
       {"blanks after the comma", {"[Version]", "Class=Printer", "[Manufacturer]",
@@ -76,9 +76,8 @@ TEST(FindManufacturerModels, WhatEachInfGives) {
   InfSectionStore store;
   ManufacturerModels found;
   for (const Case& c : cases) {
-    LoadLines(store, c.lines);
-    FindManufacturerModels(store, &found);
-    EXPECT_EQ(found.kind, c.kind) << c.label;
+    LoadLines(store, InfLines(c.lines));
+    EXPECT_EQ(FindManufacturerModels(store, &found), c.printer) << c.label;
     EXPECT_EQ(found.name, c.name) << c.label;
     EXPECT_EQ(found.models, c.models) << c.label;
   }

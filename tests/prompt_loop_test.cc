@@ -26,9 +26,10 @@ TEST(DeviceId, WorkedExamples) {
       // The stem holds only the manufacturer; the checksum covers both.
       {"Twenty-one characters", " X", "Twenty-one_characterDD96"},
   };
+  std::string id = "left over";
   for (const Case& c : cases) {
-    EXPECT_EQ(pnpsum::DeviceId(c.manufacturer, c.model), c.id)
-        << c.manufacturer << "|" << c.model;
+    pnpsum::DeviceId(c.manufacturer, c.model, &id);
+    EXPECT_EQ(id, c.id) << c.manufacturer << "|" << c.model;
   }
 }
 

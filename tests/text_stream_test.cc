@@ -98,8 +98,10 @@ class ReadTest : public FakeConsoleTest {
  protected:
   std::vector<std::string> ReadLines(int count) {
     std::vector<std::string> lines;
+    std::string line = "left over";
     for (int i = 0; i < count; ++i) {
-      lines.push_back(console::ReadLineText(StdIn()));
+      console::ReadLineText(StdIn(), &line);
+      lines.push_back(line);
       console::SkipLine(StdIn());
     }
     return lines;
@@ -179,8 +181,7 @@ TEST_F(ReadTest, LongLinesAreReadWhole) {
 TEST_F(ReadTest, EndOfInputIsPermanent) {
   os_.stdin_bytes = "one";
   EXPECT_EQ(ReadLines(4), (std::vector<std::string>{"one", "", "", ""}));
-  EXPECT_EQ(console::ReadCharCode(StdIn()), 26);
-  EXPECT_TRUE(console::AtEndOfFile(StdIn()));
+  EXPECT_TRUE(console::ReadNarrowedCharacters(StdIn()).empty());
   // One read gave the text, one more found the end; none after that.
   EXPECT_EQ(os_.CallCount(Call::kReadFile), 2);
 }
@@ -200,29 +201,8 @@ TEST_F(ReadTest, FailedReadEndsInputAndKeepsTheCode) {
 
 TEST_F(ReadTest, UnopenableStdInGives104) {
   os_.FailCall(Call::kGetStdHandle, 1, 6);
-  EXPECT_EQ(console::ReadLineText(StdIn()), "");
+  EXPECT_EQ(ReadLines(1), (std::vector<std::string>{""}));
   EXPECT_EQ(IoStatus(), 104u);
-}
-
-TEST_F(ReadTest, CharactersAndTheEndTest) {
-  os_.stdin_bytes = std::string("A\r\n\0\xe9\x1a" "B", 7);
-  std::vector<int> codes;
-  while (!console::AtEndOfFile(StdIn())) codes.push_back(console::ReadCharCode(StdIn()));
-  EXPECT_EQ(codes, (std::vector<int>{'A', 13, 10, 0, 0xE9}));
-  EXPECT_EQ(console::ReadCharCode(StdIn()), 26);  // the 26 stays
-  EXPECT_EQ(IoStatus(), 0u);
-}
-
-TEST_F(ReadTest, MultiByteCharactersAndUndecodableBytes) {
-  os_.lead_bytes = "\x81";
-  os_.invalid_bytes = "\xff";
-  os_.stdin_bytes = "a\x81" "bc\xff";
-  EXPECT_EQ(console::ReadCharCode(StdIn()), 'a');
-  EXPECT_EQ(console::ReadCharCode(StdIn()), 0x8162);
-  EXPECT_EQ(console::ReadCharCode(StdIn()), 'c');
-  EXPECT_EQ(IoStatus(), 0u);
-  EXPECT_EQ(console::ReadCharCode(StdIn()), 0);
-  EXPECT_EQ(IoStatus(), 106u);
 }
 
 class FileTest : public FakeConsoleTest {};
@@ -233,10 +213,9 @@ TEST_F(FileTest, OpenReadClose) {
   console::OpenForReading(file, "a.inf");
   EXPECT_EQ(IoStatus(), 0u);
   EXPECT_EQ(os_.open_handles, 1);
-  std::string read;
-  while (!console::AtEndOfFile(file)) read += static_cast<char>(console::ReadCharCode(file));
+  EXPECT_EQ(console::ReadNarrowedCharacters(file), "xy");
+  EXPECT_TRUE(console::ReadNarrowedCharacters(file).empty());
   console::CloseStream(file);
-  EXPECT_EQ(read, "xy");
   EXPECT_EQ(os_.open_handles, 0);
 }
 
@@ -246,7 +225,7 @@ TEST_F(FileTest, FailedOpenStoresTheSystemCode) {
   EXPECT_EQ(IoStatus(), 2u);
   console::SetIoStatus(0);
   // A stream that did not open reads nothing and asks the system for none.
-  EXPECT_TRUE(console::AtEndOfFile(file));
+  EXPECT_TRUE(console::ReadNarrowedCharacters(file).empty());
   EXPECT_EQ(os_.CallCount(Call::kReadFile), 0);
 }
 

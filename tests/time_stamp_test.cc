@@ -34,27 +34,28 @@ TEST_F(TimeStampTest, EnglishFallbacks) {
 }
 
 TEST_F(TimeStampTest, LocaleTexts) {
-  os_.locale[30] = std::string(1, '.');
-  for (int item = 49; item <= 55; ++item)
-    os_.locale[item] = std::string("D").append(std::to_string(item));
-  os_.locale[56] = "janvier";
-  os_.locale[58] = "\xD0\xBC\xD0\xB0\xD1\x80\xD1\x82\xD0\xB0";  // UTF-8, as given
-  os_.locale[59] = "";  // an empty answer takes the fallback of its entry
+  os_.time_separator = ".";
+  for (int day = 0; day < 7; ++day)
+    os_.day_abbreviations[day] = std::string("D").append(std::to_string(day));
+  os_.month_names[0] = "janvier";
+  os_.month_names[2] = "\xD0\xBC\xD0\xB0\xD1\x80\xD1\x82\xD0\xB0";  // UTF-8, as given
+  // An empty name (April's here) takes the fallback of its entry.
   LocaleTexts texts = LoadLocaleTexts();
   EXPECT_EQ(CatalogTimeStamp(texts, At(2011, 3, 5, 9, 7, 3)),
-            "09.07.03 D54 05 \xD0\xBC\xD0\xB0\xD1\x80\xD1\x82\xD0\xB0 2011");
-  EXPECT_EQ(CatalogTimeStamp(texts, At(2011, 1, 2, 9, 7, 3)), "09.07.03 D55 02 janvier 2011");
-  EXPECT_EQ(CatalogTimeStamp(texts, At(2011, 4, 4, 9, 7, 3)), "09.07.03 D49 04 April 2011");
+            "09.07.03 D6 05 \xD0\xBC\xD0\xB0\xD1\x80\xD1\x82\xD0\xB0 2011");
+  EXPECT_EQ(CatalogTimeStamp(texts, At(2011, 1, 2, 9, 7, 3)), "09.07.03 D0 02 janvier 2011");
+  EXPECT_EQ(CatalogTimeStamp(texts, At(2011, 4, 4, 9, 7, 3)), "09.07.03 D1 04 April 2011");
 }
 
-TEST_F(TimeStampTest, TimeSeparatorNeedsABufferOfTwo) {
+// No separator of one character gives ":"; an empty one shows as nothing.
+TEST_F(TimeStampTest, TimeSeparator) {
   struct Case {
-    std::string separator;
+    std::optional<std::string> separator;
     std::string stamp;
   };
-  for (const Case& c : {Case{"::", "09:07:03"}, Case{"h", "09h07h03"},
+  for (const Case& c : {Case{std::nullopt, "09:07:03"}, Case{"h", "09h07h03"},
                         Case{"", "090703"}}) {
-    os_.locale[30] = c.separator;
+    os_.time_separator = c.separator;
     EXPECT_EQ(CatalogTimeStamp(LoadLocaleTexts(), At(2011, 3, 5, 9, 7, 3))
                   .substr(0, c.stamp.size()),
               c.stamp);

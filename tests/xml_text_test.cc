@@ -8,11 +8,11 @@ namespace {
 
 class XmlTextTest : public FakeConsoleTest {
  protected:
-  // What `write` puts on standard output, written straight into its buffer.
+  // What `write` puts on standard output.
   template <typename Write>
-  std::string Streamed(Write write) {
+  std::string Written(Write write, std::string_view text) {
     os_.writes.clear();
-    write();
+    write(console::StdOut(), text);
     console::FlushStream(console::StdOut());
     return StdOutBytes();
   }
@@ -37,8 +37,7 @@ TEST_F(XmlTextTest, EscapeText) {
       {"\xEF\xBF\xBE\xEF\xBF\xBF", "\xEF\xBF\xBD\xEF\xBF\xBD"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(XmlEscapeText(c.in), c.out) << c.in;
-    EXPECT_EQ(Streamed([&] { WriteXmlText(console::StdOut(), c.in); }), c.out) << c.in;
+    EXPECT_EQ(Written(XmlEscapeText, c.in), c.out) << c.in;
   }
 }
 
@@ -59,8 +58,7 @@ TEST_F(XmlTextTest, QuoteAttr) {
       {"caf\xe9", "'caf\xc3\xa9'"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(XmlQuoteAttr(c.in), c.out) << c.in;
-    EXPECT_EQ(Streamed([&] { WriteXmlAttr(console::StdOut(), c.in); }), c.out) << c.in;
+    EXPECT_EQ(Written(XmlQuoteAttr, c.in), c.out) << c.in;
   }
 }
 
@@ -70,16 +68,18 @@ TEST_F(XmlTextTest, QuoteAttr) {
 TEST_F(XmlTextTest, OnlyCodePageTextIsConverted) {
   os_.latin1_code_page = true;
   const std::string cyrillic = "\xD0\xB2\xD1\x82";  // U+0432 U+0442 in UTF-8
-  EXPECT_EQ(XmlDoubleQuotedValue("09:07 " + cyrillic), "09:07 " + cyrillic);
-  EXPECT_EQ(XmlEscapeText("caf\xe9 & " + cyrillic),
+  EXPECT_EQ(Written(XmlQuoteUtf8Attr, "09:07 " + cyrillic),
+            "\"09:07 " + cyrillic + "\"");
+  EXPECT_EQ(Written(XmlEscapeText, "caf\xe9 & " + cyrillic),
             "caf\xc3\xa9 &amp; \xC3\x90\xC2\xB2\xC3\x91\xC2\x82");
-  EXPECT_EQ(XmlQuoteAttr("caf\xe9"), "'caf\xc3\xa9'");
+  EXPECT_EQ(Written(XmlQuoteAttr, "caf\xe9"), "'caf\xc3\xa9'");
 }
 
-TEST_F(XmlTextTest, DoubleQuotedValue) {
-  EXPECT_EQ(XmlDoubleQuotedValue("09:07:03 Sat 05 March 2011"),
-            "09:07:03 Sat 05 March 2011");
-  EXPECT_EQ(XmlDoubleQuotedValue("a\"&<>'"), "a&quot;&amp;&lt;>'");
+TEST_F(XmlTextTest, QuoteUtf8Attr) {
+  EXPECT_EQ(Written(XmlQuoteUtf8Attr, "09:07:03 Sat 05 March 2011"),
+            "\"09:07:03 Sat 05 March 2011\"");
+  EXPECT_EQ(Written(XmlQuoteUtf8Attr, "a\"&<>'\x01\xe9"),
+            "\"a&quot;&amp;&lt;>'\xEF\xBF\xBD\xC3\xA9\"");
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "console/fake_platform.h"
+#include "tests/fake_platform.h"
 
 namespace fuzz {
 

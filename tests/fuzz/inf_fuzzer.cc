@@ -14,7 +14,9 @@
 
 #include "console/platform.h"
 #include "console/program.h"
-#include "infsurvey/catalog_run.h"
+#include "infsurvey/catalog_writer.h"
+#include "infsurvey/inf_line_reader.h"
+#include "infsurvey/manufacturer_models.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/fuzz/xml_reader.h"
 
@@ -45,13 +47,19 @@ Outcome Run(const std::string& bytes, const std::string& path,
   if (failing_read != 0)
     fresh.os.FailCall(FakePlatform::Call::kReadFile, failing_read,
                       console::kErrorReadFault);
-  infsurvey::InfWorkspace workspace;
-  int exit_code = console::RunMainBlock(
-      [&] { infsurvey::ProcessInf(path, workspace); });
+  // One INF as the catalogue run surveys it.
+  infsurvey::InfLineList list;
+  int exit_code = console::RunMainBlock([&] {
+    infsurvey::InfSectionStore store;
+    infsurvey::ManufacturerModels found;
+    infsurvey::ReadInfLines(path, &list);
+    infsurvey::LoadLines(store, list);
+    if (infsurvey::FindManufacturerModels(store, &found))
+      infsurvey::WriteManufacturerElement(found, path);
+  });
   Require(fresh.os.open_handles == 0, "the INF is closed after the run");
   Lines lines;
-  for (std::size_t i = 0; i < workspace.lines.size(); ++i)
-    lines.emplace_back(workspace.lines[i]);
+  for (std::size_t i = 0; i < list.size(); ++i) lines.emplace_back(list[i]);
   return {exit_code, std::move(lines),
           fresh.os.Written(FakePlatform::kStdOutHandle),
           fresh.os.Written(FakePlatform::kStdErrHandle),
@@ -175,7 +183,10 @@ std::vector<std::string> Probes(std::string_view bytes, const Lines& lines) {
 
 void CheckLookups(std::string_view bytes, const Lines& lines) {
   infsurvey::InfLineList list;
-  for (const std::string& line : lines) list.push_back(line);
+  for (const std::string& line : lines) {
+    list.AppendPending(line.data(), line.size());
+    list.EndPendingLine();
+  }
   infsurvey::InfSectionStore store;
   infsurvey::LoadLines(store, list);
   const std::string missing = "\x01missing";
@@ -188,8 +199,8 @@ void CheckLookups(std::string_view bytes, const Lines& lines) {
     const std::string& section = probes[s];
     infsurvey::ReadSectionEntries(store, section, &entries);
     for (std::size_t i = 0; i < entries.size(); ++i) {
-      std::string_view name = infsurvey::EntryName(entries, i);
-      std::string_view value = infsurvey::EntryValue(entries, i);
+      std::string_view name = infsurvey::EntryName(entries[i]);
+      std::string_view value = infsurvey::EntryValue(entries[i]);
       Require(name.size() + value.size() <= entries[i].size(), "an entry's name and value are parts of it");
     }
     std::string models_section;

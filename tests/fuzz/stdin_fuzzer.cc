@@ -96,11 +96,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Each line uses up at least one byte or a waiting 26, and the end is
   // read twice more to see it stays.
   std::size_t lines = 0, after_end = 0;
+  std::string line;
   while (after_end < 2) {
     if (model.AtEnd()) ++after_end;
     std::string expected = model.ReadLine();
     model.SkipLine();
-    std::string line = console::ReadLineText(console::StdIn());
+    console::ReadLineText(console::StdIn(), &line);
     console::SkipLine(console::StdIn());
     if (line != expected) {
       fuzz::Fail("line " + std::to_string(lines) + " of " + fuzz::Escaped(input) +

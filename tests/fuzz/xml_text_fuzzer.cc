@@ -1,6 +1,6 @@
-// Any bytes through the four XML text functions: each result is valid
-// UTF-8 of XML characters only, and an XML reader gets the input back, in
-// UTF-8 with every character XML forbids as U+FFFD.
+// Any bytes through the three XML text writers: each result is valid UTF-8
+// of XML characters only, and an XML reader gets the input back, in UTF-8
+// with every character XML forbids as U+FFFD.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -58,25 +58,32 @@ std::u32string AttributeOf(const fuzz::XmlElement& root) {
   return root.attributes.size() == 1 ? root.attributes[0].second : U"<none>";
 }
 
+// What `write` puts on standard output for `input`.
+template <typename Write>
+std::string Written(fuzz::FreshConsole& fresh, Write write, std::string_view input) {
+  fresh.os.writes.clear();
+  write(console::StdOut(), input);
+  console::FlushStream(console::StdOut());
+  return fresh.os.Written(console::FakePlatform::kStdOutHandle);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::FreshConsole fresh;  // XmlCharacters converts through the platform
+  fuzz::FreshConsole fresh;  // the texts are converted through the platform
   std::string_view input(reinterpret_cast<const char*>(data), size);
   const std::u32string expected = ExpectedCharacters(input);
 
+  std::string escaped = Written(fresh, infsurvey::XmlEscapeText, input);
   std::u32string characters;
-  Require(fuzz::DecodeUtf8(infsurvey::XmlCharacters(input), &characters) &&
-              characters == expected,
-          "XmlCharacters gives the input in UTF-8 with U+FFFD for forbidden ones");
-
-  fuzz::XmlElement text = Read(std::string(kDeclaration) + "<r>" +
-                                   infsurvey::XmlEscapeText(input) + "</r>",
+  Require(fuzz::DecodeUtf8(escaped, &characters),
+          "XmlEscapeText gives UTF-8");
+  fuzz::XmlElement text = Read(std::string(kDeclaration) + "<r>" + escaped + "</r>",
                                "XmlEscapeText");
   Require(text.children.empty() && text.text == expected,
-          "XmlEscapeText reads back as the input");
+          "XmlEscapeText reads back as the input, with U+FFFD for forbidden ones");
 
-  std::string quoted = infsurvey::XmlQuoteAttr(input);
+  std::string quoted = Written(fresh, infsurvey::XmlQuoteAttr, input);
   Require(quoted.size() >= 2 && quoted.front() == '\'' && quoted.back() == '\'',
           "XmlQuoteAttr encloses the value in apostrophes");
   std::u32string attribute = expected;
@@ -88,9 +95,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Only "&", "<" and the double quote are escaped here: raw line ends and
   // tabs reach the reader as blanks.
-  Require(AttributeOf(Read(std::string(kDeclaration) + "<r a=\"" +
-                               infsurvey::XmlDoubleQuotedValue(input) + "\"/>",
-                           "XmlDoubleQuotedValue")) == AsRawAttribute(expected),
-          "XmlDoubleQuotedValue reads back as the input");
+  std::string double_quoted = Written(fresh, infsurvey::XmlQuoteUtf8Attr, input);
+  Require(double_quoted.size() >= 2 && double_quoted.front() == '"' &&
+              double_quoted.back() == '"',
+          "XmlQuoteUtf8Attr encloses the value in double quotes");
+  Require(AttributeOf(Read(std::string(kDeclaration) + "<r a=" + double_quoted + "/>",
+                           "XmlQuoteUtf8Attr")) == AsRawAttribute(expected),
+          "XmlQuoteUtf8Attr reads back as the input");
   return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,9 +69,12 @@ class FakePlatform final : public Platform {
   int failures_offered = 0;
 
   std::vector<std::string> arguments;  // [0] is the executable's path
-  std::map<std::string, std::vector<FolderEntry>> folders;  // by pattern
+  std::map<std::string, std::vector<FolderEntry>> folders;  // by prefix
   LocalTime local_time;
-  std::map<int, std::string> locale;
+  // The locale's texts; an empty name or no separator: the locale has none.
+  std::array<std::string, 7> day_abbreviations;  // Sunday first
+  std::array<std::string, 12> month_names;
+  std::optional<std::string> time_separator;
 
   std::uint32_t GetStdHandle(StdHandle which, Handle* handle) override;
   FileType GetFileType(Handle handle) override;
@@ -92,11 +96,17 @@ class FakePlatform final : public Platform {
   }
   [[noreturn]] void ExitProcess(int code) override;
   std::string ArgumentText(int index) override;
-  void ListFolder(const std::string& pattern,
+  void ListFolder(const std::string& prefix,
                   const FolderVisitor& visit) override;
   std::string FindFile(const std::string& path) override;
   LocalTime GetLocalTime() override { return local_time; }
-  int GetLocaleInfo(int item, int buffer_size, std::string* text) override;
+  std::string DayAbbreviation(int day) override {
+    return day_abbreviations[static_cast<std::size_t>(day)];
+  }
+  std::string MonthName(int month) override {
+    return month_names[static_cast<std::size_t>(month - 1)];
+  }
+  std::optional<std::string> TimeSeparator() override { return time_separator; }
 
  private:
   struct OpenFile {
@@ -116,8 +126,8 @@ class FakePlatform final : public Platform {
 };
 
 // The fake platform in use, with closed standard streams and no pending
-// I/O status, for the life of this object; then the runtime's global state
-// is put back as it was found.
+// I/O status, for the life of this object; then the streams are closed and
+// the platform in use before is put back.
 class ScopedFakeConsole {
  public:
   ScopedFakeConsole();

@@ -1,4 +1,4 @@
-#include "console/fake_platform.h"
+#include "tests/fake_platform.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -132,15 +132,7 @@ const char* FakePlatform::CharNext(const char* text) {
 std::string FakePlatform::ToUtf8(std::string_view text) {
   if (!latin1_code_page) return Utf8FromBytes(text);
   std::string utf8;
-  for (char c : text) {
-    unsigned char byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      utf8 += c;
-    } else {
-      utf8 += static_cast<char>(0xC0 | (byte >> 6));
-      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
+  for (char c : text) AppendLatin1AsUtf8(static_cast<unsigned char>(c), &utf8);
   return utf8;
 }
 
@@ -152,9 +144,9 @@ std::string FakePlatform::ArgumentText(int index) {
   return arguments[static_cast<std::size_t>(index)];
 }
 
-void FakePlatform::ListFolder(const std::string& pattern,
+void FakePlatform::ListFolder(const std::string& prefix,
                               const FolderVisitor& visit) {
-  auto folder = folders.find(pattern);
+  auto folder = folders.find(prefix);
   if (folder == folders.end()) return;
   for (const FolderEntry& entry : folder->second) visit(entry);
 }
@@ -163,23 +155,23 @@ std::string FakePlatform::FindFile(const std::string& path) {
   return files.count(path) != 0 ? path : "";
 }
 
-int FakePlatform::GetLocaleInfo(int item, int buffer_size, std::string* text) {
-  auto entry = locale.find(item);
-  if (entry == locale.end()) return 0;
-  int length = static_cast<int>(entry->second.size()) + 1;
-  if (length > buffer_size) return 0;
-  *text = entry->second;
-  return length;
-}
-
-ScopedFakeConsole::ScopedFakeConsole() : previous_(SetPlatform(&os)) {
-  ResetStandardStreams();
+namespace {
+// The standard streams are closed on either side of the scope: a closed
+// stream starts afresh on its next use.
+void CloseStandardStreams() {
+  CloseStream(StdIn());
+  CloseStream(StdOut());
   SetIoStatus(0);
+}
+}  // namespace
+
+ScopedFakeConsole::ScopedFakeConsole() {
+  CloseStandardStreams();
+  previous_ = SetPlatform(&os);
 }
 
 ScopedFakeConsole::~ScopedFakeConsole() {
-  ResetStandardStreams();
-  SetIoStatus(0);
+  CloseStandardStreams();
   SetPlatform(previous_);
 }
 

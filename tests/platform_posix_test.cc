@@ -1,0 +1,61 @@
+// The POSIX platform on a real folder: error codes as Windows gives them,
+// and names found without regard to case.
+#ifndef _WIN32
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "console/platform.h"
+
+namespace {
+
+class PosixPlatformTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char folder[] = "/tmp/platform_test_XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    folder_ = folder;
+    std::ofstream(folder_ + "/Mixed.INF") << "x";
+    std::filesystem::create_directory(folder_ + "/mixed.inf_1");
+    previous_ = console::SetPlatform(&console::SystemPlatform(0, nullptr));
+  }
+  void TearDown() override {
+    console::SetPlatform(previous_);
+    std::filesystem::remove_all(folder_);
+  }
+  std::string folder_;
+  console::Platform* previous_ = nullptr;
+};
+
+TEST_F(PosixPlatformTest, OpenFailuresAsWindowsCodes) {
+  struct Case {
+    std::string path;
+    std::uint32_t code;
+  };
+  for (const Case& c : {Case{folder_ + "/missing", 2}, Case{folder_ + "/Mixed.INF/x", 3},
+                        Case{folder_ + "/" + std::string(5000, 'n'), 206}}) {
+    console::Handle handle = 0;
+    EXPECT_EQ(console::Os().OpenForReading(c.path, &handle), c.code) << c.path;
+  }
+}
+
+TEST_F(PosixPlatformTest, FindFileIgnoresCaseAndFolders) {
+  EXPECT_EQ(console::Os().FindFile(folder_ + "/Mixed.INF"), folder_ + "/Mixed.INF");
+  EXPECT_EQ(console::Os().FindFile(folder_ + "/mixed.inf"), folder_ + "/Mixed.INF");
+  EXPECT_EQ(console::Os().FindFile(folder_ + "/mixed.inf_1"), "");
+  EXPECT_EQ(console::Os().FindFile(folder_ + "/other.inf"), "");
+}
+
+TEST_F(PosixPlatformTest, ListFolderByPrefix) {
+  std::vector<std::string> folders, files;
+  console::Os().ListFolder(folder_ + "/mi", [&](const console::FolderEntry& entry) {
+    (entry.folder ? folders : files).push_back(entry.name);
+  });
+  EXPECT_EQ(folders, std::vector<std::string>{"mixed.inf_1"});
+  EXPECT_TRUE(files.empty());  // "Mixed.INF" does not begin with "mi"
+}
+
+}  // namespace
+#endif
