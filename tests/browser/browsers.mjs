@@ -16,7 +16,7 @@ const ALL = {
               // a network this machine does not have.
               args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
                      '--disable-background-networking', '--disable-component-update',
-                     '--disable-sync', '--window-size=1280,900'] },
+                     '--disable-sync', '--disable-dev-shm-usage', '--window-size=1280,900'] },
   // puppeteer turns Gecko's file origin policy off; a user's Firefox has
   // it on (and then does not apply gridpane.xsl to a file from disk).
   firefox: { browser: 'firefox', executablePath: '/usr/bin/firefox-esr', args: [],
