@@ -123,6 +123,18 @@ after(() => fs.rmSync(work, { recursive: true, force: true }));
 const records = (rows, catalogue) => rows.map(([cls, m, d, f, v, c]) =>
   cls === 'empty' ? [m, '', f, '', c ?? catalogue] : [m, d, f, v, c ?? catalogue]);
 
+// The CSV export, caught where the page hands it to the browser.
+async function exported(page) {
+  await page.evaluate(() => {
+    HTMLAnchorElement.prototype.click = function () { window.__saved = { href: this.href, name: this.download }; };
+  });
+  await page.click('#export');
+  const saved = await page.evaluate(async () => ({
+    name: window.__saved.name,
+    bytes: [...new Uint8Array(await (await fetch(window.__saved.href)).arrayBuffer())] }));
+  return { name: saved.name, bytes: Buffer.from(saved.bytes) };
+}
+
 for (const engine of ENGINES) {
   describe(engine, () => {
     let browser, page;
@@ -182,15 +194,8 @@ for (const engine of ENGINES) {
       assert.deepEqual(rows, lacking);
       assert.deepEqual(rows.map((r) => r[2]), ['Contoso PS Class Driver', 'Contoso Print & Scan 3000']);
 
-      // The export is caught where the page hands it to the browser.
-      await page.evaluate(() => {
-        HTMLAnchorElement.prototype.click = function () { window.__saved = { href: this.href, name: this.download }; };
-      });
-      await page.click('#export');
-      const saved = await page.evaluate(async () => ({
-        name: window.__saved.name,
-        bytes: [...new Uint8Array(await (await fetch(window.__saved.href)).arrayBuffer())] }));
-      const bytes = Buffer.from(saved.bytes);
+      const saved = await exported(page);
+      const bytes = saved.bytes;
       assert.equal(saved.name, 'printer-drivers.csv');
       assert.deepEqual([...bytes.subarray(0, 3)], [0xEF, 0xBB, 0xBF]);
       assert.ok(bytes.toString().endsWith('\r\n'));
@@ -202,12 +207,7 @@ for (const engine of ENGINES) {
     test('CSV: quoting, and values a spreadsheet would run', async () => {
       await openCatalogues(page, [catalogues.awkward]);
       const { rows } = await readGrid(page);
-      await page.evaluate(() => {
-        HTMLAnchorElement.prototype.click = function () { window.__saved = this.href; };
-      });
-      await page.click('#export');
-      const text = await page.evaluate(async () => (await fetch(window.__saved)).text());
-      const read = parse(text, { bom: true }).slice(1);
+      const read = parse((await exported(page)).bytes, { bom: true }).slice(1);
       const armed = (v) => (/^[=+\-@\t\r]/.test(v) ? "'" + v : v);
       assert.deepEqual(read, records(rows, 'awkward.xml').map((r) => r.map(armed)));
       assert.deepEqual(read.filter((r) => r[0] === "'@cmd").map((r) => [r[1], r[3]]),
