@@ -1,23 +1,41 @@
 #!/usr/bin/env bash
 # Builds the four libFuzzer targets with Clang (build/fuzz) and runs each
-# for SECONDS_PER_TARGET (default 60) on a scratch copy of its seed corpus
-# in tests/fuzz/corpus, which stays as committed. Prints the executions of
-# each target; exits non-zero when any target crashes or breaks one of its
-# invariants, keeping the input under build/fuzz/artifacts.
+# for SECONDS_PER_TARGET (default 60), or for RUNS executions, on a scratch
+# copy of its seed corpus in tests/fuzz/corpus, which stays as committed.
+# Prints the executions of each target; exits non-zero when any target
+# crashes or breaks one of its invariants, keeping the input under
+# build/fuzz/artifacts.
 #
 # Usage: scripts/fuzz.sh [SECONDS_PER_TARGET]
-# FUZZ_BUILD_DIR overrides the build folder.
+#        scripts/fuzz.sh --runs RUNS [TARGET...]
+# A run count is for soak runs (10000000 each before a change to the
+# readers lands): the targets then run side by side, one process each, so
+# name no more of them than there are cores. FUZZ_BUILD_DIR overrides the
+# build folder.
 set -euo pipefail
 
-seconds=${1:-60}
-if ! [[ $seconds =~ ^[1-9][0-9]*$ ]]; then
-  echo "usage: $0 [SECONDS_PER_TARGET]" >&2
+usage() {
+  echo "usage: $0 [SECONDS_PER_TARGET] | --runs RUNS [TARGET...]" >&2
   exit 2
+}
+targets=(inf_fuzzer command_line_fuzzer stdin_fuzzer xml_text_fuzzer)
+if [[ ${1:-} == --runs ]]; then
+  [[ $# -ge 2 && $2 =~ ^[1-9][0-9]*$ ]] || usage
+  limit=(-runs="$2")
+  shift 2
+  if [[ $# -gt 0 ]]; then
+    for target in "$@"; do
+      [[ " ${targets[*]} " == *" $target "* ]] || usage
+    done
+    targets=("$@")
+  fi
+else
+  [[ $# -le 1 && ${1:-60} =~ ^[1-9][0-9]*$ ]] || usage
+  limit=(-max_total_time="${1:-60}")
 fi
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build/fuzz}
-targets=(inf_fuzzer command_line_fuzzer stdin_fuzzer xml_text_fuzzer)
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DBUILD_FUZZERS=ON >/dev/null
@@ -31,20 +49,39 @@ export ASAN_OPTIONS="quarantine_size_mb=16:max_malloc_fill_size=256${ASAN_OPTION
 runs=$build/runs
 artifacts=$build/artifacts
 mkdir -p "$artifacts"
+
+# Runs one target on a fresh copy of its seeds; its status is the fuzzer's.
+fuzz() {
+  local target=$1
+  rm -rf "${runs:?}/$target"
+  mkdir -p "$runs/$target"
+  cp "$root/tests/fuzz/corpus/$target/"* "$runs/$target/"
+  "$build/tests/fuzz/$target" "${limit[@]}" -timeout=10 \
+    -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
+    "$runs/$target" >"$runs/$target.log" 2>&1
+}
+
+# Timed runs take the targets in turn; counted runs, long by nature, take
+# one core each.
+declare -A pid
+for target in "${targets[@]}"; do
+  if [[ ${limit[0]} == -runs=* ]]; then
+    fuzz "$target" & pid[$target]=$!
+  else
+    fuzz "$target" && pid[$target]=ok || pid[$target]=failed
+  fi
+done
+
 status=0
 for target in "${targets[@]}"; do
-  corpus=$runs/$target
-  log=$runs/$target.log
-  rm -rf "$corpus"
-  mkdir -p "$corpus"
-  cp "$root/tests/fuzz/corpus/$target/"* "$corpus/"
   result=clean
-  if ! "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=10 \
-      -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
-      "$corpus" >"$log" 2>&1; then
-    result=FAILED
-    status=1
-  fi
+  case ${pid[$target]} in
+    ok) ;;
+    failed) result=FAILED ;;
+    *) wait "${pid[$target]}" || result=FAILED ;;
+  esac
+  [[ $result == clean ]] || status=1
+  log=$runs/$target.log
   # A crash ends the run before the final statistics: take the last status line.
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
   if [[ -z $executions ]]; then
