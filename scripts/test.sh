@@ -4,6 +4,8 @@
 #             stylesheet, the manual pages, the .tar.gz and the .deb
 #   sanitize  the same under AddressSanitizer and UndefinedBehaviorSanitizer,
 #             with a short run of each fuzz target
+#   release   a Release build of the linux and the windows presets, built
+#             but not run again: optimisation brings warnings of its own
 #   windows   the static 32-bit Windows build and its .zip, every test
 #             under Wine: the host's own Wine where it runs a static 32-bit
 #             console program, else Wine in an emulated x86-64 guest
@@ -31,6 +33,10 @@ cmake --build --preset linux -j"$jobs"
 ctest --preset linux
 echo "== linux suite passed"
 
+cmake --preset linux-release >/dev/null
+cmake --build --preset linux-release -j"$jobs"
+echo "== linux Release build passed"
+
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize -j"$jobs"
 ctest --preset sanitize
@@ -50,6 +56,9 @@ scripts/setup.sh --windows || setup_rc=$?
 if [ "$setup_rc" = 0 ]; then
   cmake --preset windows >/dev/null
   cmake --build --preset windows -j"$jobs"
+  cmake --preset windows-release >/dev/null
+  cmake --build --preset windows-release -j"$jobs"
+  echo "== windows Release build passed"
 
   mode=${WINDOWS_TESTS:-auto}
   if [ "$mode" = guest ]; then

@@ -67,7 +67,7 @@ TEST_F(CatalogRunTest, TimeInTheLocalesTexts) {
   os_.arguments = {"infsurvey.exe", Native("R/")};
   os_.day_abbreviations[6] = "sam.";
   os_.month_names[2] = "mars";
-  os_.time_separator = "h";
+  os_.time_separator = std::string("h");
   EXPECT_EQ(console::RunMainBlock(infsurvey::CatalogRun), 0);
   EXPECT_NE(StdOutBytes().find(" time=\"09h07h03 sam. 05 mars 2011\" >\r\n"),
             std::string::npos);

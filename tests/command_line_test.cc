@@ -37,7 +37,7 @@ TEST_F(CommandLineArgument, SplittingRules) {
 }
 
 TEST_F(CommandLineArgument, SecondByteOfADoubleByteCharacterIsNeverASeparator) {
-  os_.lead_bytes = "\x81";
+  os_.lead_bytes = std::string("\x81");
   // 0x81 0x20 is one character, 0x81 0x22 too.
   EXPECT_EQ(console::CommandLineArgument("p a\x81 b c", 1), "a\x81 b");
   EXPECT_EQ(console::CommandLineArgument("p \"q\x81\" r\" s", 1), "q\x81\" r");

@@ -34,7 +34,7 @@ TEST_F(TimeStampTest, EnglishFallbacks) {
 }
 
 TEST_F(TimeStampTest, LocaleTexts) {
-  os_.time_separator = ".";
+  os_.time_separator = std::string(".");
   for (int day = 0; day < 7; ++day)
     os_.day_abbreviations[day] = std::string("D").append(std::to_string(day));
   os_.month_names[0] = "janvier";
