@@ -14,7 +14,7 @@ std::string TakeToken(const char** position) {
   const char* p = *position;
   for (;;) {
     if (IsSeparator(*p)) {
-      p = Os().CharNext(p);
+      p = Os().code_page.CharNext(p);
     } else if (p[0] == '"' && p[1] == '"') {
       p += 2;
     } else {
@@ -26,13 +26,13 @@ std::string TakeToken(const char** position) {
     if (*p == '"') {
       ++p;
       while (*p != '\0' && *p != '"') {
-        const char* next = Os().CharNext(p);
+        const char* next = Os().code_page.CharNext(p);
         token.append(p, next);
         p = next;
       }
       if (*p == '"') ++p;
     } else {
-      const char* next = Os().CharNext(p);
+      const char* next = Os().code_page.CharNext(p);
       token.append(p, next);
       p = next;
     }

@@ -2,12 +2,15 @@
 
 namespace console {
 namespace {
-Platform* current_platform = nullptr;
+const Platform* current_platform = nullptr;
 }  // namespace
 
-Platform& Os() { return *current_platform; }
-Platform* SetPlatform(Platform* platform) {
-  Platform* previous = current_platform;
+const Platform& Os() {
+  return current_platform != nullptr ? *current_platform : SystemPlatform();
+}
+
+const Platform* SetPlatform(const Platform* platform) {
+  const Platform* previous = current_platform;
   current_platform = platform;
   return previous;
 }

@@ -22,7 +22,6 @@
 #include <string>
 
 #include "console/ascii_text.h"
-#include "console/path.h"
 #include "console/platform.h"
 #include "console/utf8.h"
 
@@ -156,18 +155,14 @@ std::string TimeSeparatorOf(const std::string& format) {
   return "";
 }
 
-class PosixPlatform final : public Platform {
- public:
-  PosixPlatform(int argc, char** argv) : argc_(argc), argv_(argv) {
-    // A reader that has gone must show as a failed write, not kill us.
-    signal(SIGPIPE, SIG_IGN);
-    // The user's time locale, and the character set of the same locale,
-    // in which its names are written. Nothing here depends on LC_CTYPE
-    // otherwise: the programs use no character classes of the locale.
-    if (const char* time_locale = setlocale(LC_TIME, ""))
-      setlocale(LC_CTYPE, std::string(time_locale).c_str());
-  }
+// Every byte is a character of its own; '/' is never part of another
+// character.
+std::string PosixBaseName(const std::string& path) {
+  return path.substr(path.rfind('/') + 1);
+}
 
+class PosixFileSystem final : public FileSystem {
+ public:
   std::uint32_t GetStdHandle(StdHandle which, Handle* handle) override {
     *handle = which == StdHandle::kInput    ? STDIN_FILENO
               : which == StdHandle::kOutput ? STDOUT_FILENO
@@ -232,46 +227,6 @@ class PosixPlatform final : public Platform {
 
   void CloseHandle(Handle handle) override { close(static_cast<int>(handle)); }
 
-  bool DecodeChar(const char* bytes, int count, std::uint16_t* code) override {
-    *code = static_cast<unsigned char>(bytes[0]);
-    return count == 1;
-  }
-  bool BytesAreCharacters() override { return true; }
-  const char* CharNext(const char* text) override {
-    return *text == '\0' ? text : text + 1;
-  }
-  std::string ToOem(std::string text) override { return text; }
-  std::string ToUtf8(std::string_view text) override {
-    return Utf8FromBytes(text);
-  }
-
-  CodeLocation LocateCode(const void* address) override {
-    CodeLocation where;
-    where.module = BaseName(ArgumentText(0));
-    Dl_info info;
-    std::uintptr_t base = 0;
-    if (dladdr(address, &info) != 0) {
-      base = reinterpret_cast<std::uintptr_t>(info.dli_fbase);
-    }
-    where.offset = reinterpret_cast<std::uintptr_t>(address) - base;
-    return where;
-  }
-
-  void OfferUnhandledFailure(std::uint32_t, const void*) override {}
-
-  [[noreturn]] void ExitProcess(int code) override { std::exit(code); }
-
-  std::string ArgumentText(int index) override {
-    if (index == 0) {
-      char path[4096];
-      ssize_t length = readlink("/proc/self/exe", path, sizeof path);
-      if (length > 0 && static_cast<std::size_t>(length) < sizeof path)
-        return std::string(path, static_cast<std::size_t>(length));
-    }
-    if (index < 0 || index >= argc_ || argv_[index] == nullptr) return "";
-    return argv_[index];
-  }
-
   void ListFolder(const std::string& prefix,
                   const FolderVisitor& visit) override {
     std::size_t slash = prefix.rfind('/');
@@ -294,7 +249,7 @@ class PosixPlatform final : public Platform {
     if (IsRegularFile(path)) return path;
     std::size_t slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-    std::string wanted = BaseName(path);
+    std::string wanted = PosixBaseName(path);
     std::string found;
     ForEachEntry(folder.empty() ? "/" : folder,
                  [&](std::string_view name, auto kind) {
@@ -304,7 +259,59 @@ class PosixPlatform final : public Platform {
     });
     return found.empty() ? "" : path.substr(0, slash + 1) + found;
   }
+};
 
+class PosixCodePage final : public CodePage {
+ public:
+  bool DecodeChar(const char* bytes, int count, std::uint16_t* code) override {
+    *code = static_cast<unsigned char>(bytes[0]);
+    return count == 1;
+  }
+  bool BytesAreCharacters() override { return true; }
+  const char* CharNext(const char* text) override {
+    return *text == '\0' ? text : text + 1;
+  }
+  std::string ToOem(std::string text) override { return text; }
+  std::string ToUtf8(std::string_view text) override {
+    return Utf8FromBytes(text);
+  }
+};
+
+class PosixProcess final : public Process {
+ public:
+  std::string ArgumentText(int index) override {
+    if (index == 0) {
+      char path[4096];
+      ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+      if (length > 0 && static_cast<std::size_t>(length) < sizeof path)
+        return std::string(path, static_cast<std::size_t>(length));
+    }
+    if (index < 0 || index >= argc || argv[index] == nullptr) return "";
+    return argv[index];
+  }
+
+  CodeLocation LocateCode(const void* address) override {
+    CodeLocation where;
+    where.module = PosixBaseName(ArgumentText(0));
+    Dl_info info;
+    std::uintptr_t base = 0;
+    if (dladdr(address, &info) != 0) {
+      base = reinterpret_cast<std::uintptr_t>(info.dli_fbase);
+    }
+    where.offset = reinterpret_cast<std::uintptr_t>(address) - base;
+    return where;
+  }
+
+  void OfferUnhandledFailure(std::uint32_t, const void*) override {}
+
+  [[noreturn]] void ExitProcess(int code) override { std::exit(code); }
+
+  int argc = 0;
+  char** argv = nullptr;
+};
+
+class PosixLocale final : public Locale {
+ public:
   LocalTime GetLocalTime() override {
     time_t now = time(nullptr);
     struct tm parts {};
@@ -335,16 +342,29 @@ class PosixPlatform final : public Platform {
   std::optional<std::string> TimeSeparator() override {
     return LocaleText(TimeSeparatorOf(nl_langinfo(T_FMT)), 2);
   }
-
- private:
-  int argc_;
-  char** argv_;
 };
 
 }  // namespace
 
-Platform& SystemPlatform(int argc, char** argv) {
-  static PosixPlatform platform(argc, argv);
+const Platform& SystemPlatform(int argc, char** argv) {
+  static PosixFileSystem files;
+  static PosixCodePage code_page;
+  static PosixProcess process;
+  static PosixLocale locale;
+  static const Platform platform = [] {
+    // A reader that has gone must show as a failed write, not kill us.
+    signal(SIGPIPE, SIG_IGN);
+    // The user's time locale, and the character set of the same locale,
+    // in which its names are written. Nothing here depends on LC_CTYPE
+    // otherwise: the programs use no character classes of the locale.
+    if (const char* time_locale = setlocale(LC_TIME, ""))
+      setlocale(LC_CTYPE, std::string(time_locale).c_str());
+    return Platform{files, code_page, process, locale};
+  }();
+  if (argv != nullptr) {
+    process.argc = argc;
+    process.argv = argv;
+  }
   return platform;
 }
 

@@ -33,14 +33,8 @@ std::string WideToUtf8(const wchar_t* wide, int length) {
   return utf8;
 }
 
-class Win32Platform final : public Platform {
+class Win32FileSystem final : public FileSystem {
  public:
-  Win32Platform() {
-    // Failures are reported in text on standard error, never in a window.
-    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX |
-                   SEM_NOOPENFILEERRORBOX);
-  }
-
   std::uint32_t GetStdHandle(StdHandle which, Handle* handle) override {
     DWORD id = which == StdHandle::kInput    ? STD_INPUT_HANDLE
                : which == StdHandle::kOutput ? STD_OUTPUT_HANDLE
@@ -88,6 +82,34 @@ class Win32Platform final : public Platform {
 
   void CloseHandle(Handle handle) override { ::CloseHandle(AsHandle(handle)); }
 
+  void ListFolder(const std::string& prefix,
+                  const FolderVisitor& visit) override {
+    WIN32_FIND_DATAA data;
+    HANDLE search = ::FindFirstFileA((prefix + "*.*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return;
+    FolderEntry entry;
+    do {
+      entry.name = data.cFileName;
+      entry.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      visit(entry);
+    } while (::FindNextFileA(search, &data));
+    ::FindClose(search);
+  }
+
+  // Windows compares names without regard to case, so the path itself
+  // names the file when there is one.
+  std::string FindFile(const std::string& path) override {
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      return "";
+    }
+    return path;
+  }
+};
+
+class Win32CodePage final : public CodePage {
+ public:
   bool DecodeChar(const char* bytes, int count, std::uint16_t* code) override {
     WCHAR character = 0;
     int made = ::MultiByteToWideChar(CP_THREAD_ACP, MB_ERR_INVALID_CHARS,
@@ -116,6 +138,24 @@ class Win32Platform final : public Platform {
                           wide_length);
     return WideToUtf8(wide.data(), wide_length);
   }
+};
+
+class Win32Process final : public Process {
+ public:
+  explicit Win32Process(CodePage& code_page) : code_page_(code_page) {
+    // Failures are reported in text on standard error, never in a window.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX |
+                   SEM_NOOPENFILEERRORBOX);
+  }
+
+  std::string ArgumentText(int index) override {
+    if (index == 0) {
+      char path[MAX_PATH + 1] = {};
+      ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+      return path;
+    }
+    return CommandLineArgument(::GetCommandLineA(), index);
+  }
 
   CodeLocation LocateCode(const void* address) override {
     HMODULE module = nullptr;
@@ -125,7 +165,7 @@ class Win32Platform final : public Platform {
     char path[MAX_PATH + 1] = {};
     ::GetModuleFileNameA(module, path, MAX_PATH);
     CodeLocation where;
-    where.module = BaseName(path);
+    where.module = BaseName(path, code_page_);
     where.offset = reinterpret_cast<std::uintptr_t>(address) -
                    reinterpret_cast<std::uintptr_t>(module);
     return where;
@@ -151,40 +191,12 @@ class Win32Platform final : public Platform {
     ::ExitProcess(static_cast<UINT>(code));
   }
 
-  std::string ArgumentText(int index) override {
-    if (index == 0) {
-      char path[MAX_PATH + 1] = {};
-      ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-      return path;
-    }
-    return CommandLineArgument(::GetCommandLineA(), index);
-  }
+ private:
+  CodePage& code_page_;
+};
 
-  void ListFolder(const std::string& prefix,
-                  const FolderVisitor& visit) override {
-    WIN32_FIND_DATAA data;
-    HANDLE search = ::FindFirstFileA((prefix + "*.*").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE) return;
-    FolderEntry entry;
-    do {
-      entry.name = data.cFileName;
-      entry.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-      visit(entry);
-    } while (::FindNextFileA(search, &data));
-    ::FindClose(search);
-  }
-
-  // Windows compares names without regard to case, so the path itself
-  // names the file when there is one.
-  std::string FindFile(const std::string& path) override {
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      return "";
-    }
-    return path;
-  }
-
+class Win32Locale final : public Locale {
+ public:
   LocalTime GetLocalTime() override {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
@@ -228,8 +240,12 @@ class Win32Platform final : public Platform {
 
 }  // namespace
 
-Platform& SystemPlatform(int, char**) {
-  static Win32Platform platform;
+const Platform& SystemPlatform(int, char**) {
+  static Win32FileSystem files;
+  static Win32CodePage code_page;
+  static Win32Process process(code_page);
+  static Win32Locale locale;
+  static const Platform platform{files, code_page, process, locale};
   return platform;
 }
 

@@ -14,7 +14,7 @@ namespace {
 // the failure goes out first; when that write-out fails too, the report
 // describes the new failure instead.
 void ReportFailure(IoFailure failure) {
-  Os().OfferUnhandledFailure(failure.code, failure.address);
+  Os().process.OfferUnhandledFailure(failure.code, failure.address);
   for (;;) {
     try {
       FlushStream(StdOut());
@@ -24,19 +24,19 @@ void ReportFailure(IoFailure failure) {
       failure = again;  // the buffer is empty now: the next flush is a no-op
     }
   }
-  std::string text = Os().ToOem(FailureReportText(failure));
+  std::string text = Os().code_page.ToOem(FailureReportText(failure));
   Handle error_handle = 0;
-  if (Os().GetStdHandle(StdHandle::kError, &error_handle) != 0) return;
+  if (Os().files.GetStdHandle(StdHandle::kError, &error_handle) != 0) return;
   // Nothing is left to tell of a report that cannot be written.
-  Os().WriteFile(error_handle, text.data(),
+  Os().files.WriteFile(error_handle, text.data(),
                  static_cast<std::uint32_t>(text.size()));
-  Os().WriteFile(error_handle, "\r\n", 2);
+  Os().files.WriteFile(error_handle, "\r\n", 2);
 }
 
 }  // namespace
 
 std::string FailureReportText(const IoFailure& failure) {
-  CodeLocation where = Os().LocateCode(failure.address);
+  CodeLocation where = Os().process.LocateCode(failure.address);
   char offset[2 * sizeof(std::uintptr_t) + 1];
   std::snprintf(offset, sizeof offset, "%08" PRIXPTR, where.offset);
   std::string text = "Exception EInOutError in module " + where.module +
@@ -69,7 +69,7 @@ int RunMainBlock(const MainBlock& main_block) {
 void RunProgram(int argc, char** argv, const MainBlock& main_block) {
   SetPlatform(&SystemPlatform(argc, argv));
   int exit_code = RunMainBlock(main_block);
-  Os().ExitProcess(exit_code);
+  Os().process.ExitProcess(exit_code);
   std::abort();  // not reached: a virtual call does not carry [[noreturn]]
 }
 

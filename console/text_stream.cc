@@ -73,7 +73,7 @@ void OpenStandard(TextStream& stream) {
   ClearStream(stream);
   bool input = stream.role == StreamRole::kStdIn;
   Handle handle = 0;
-  std::uint32_t code = Os().GetStdHandle(
+  std::uint32_t code = Os().files.GetStdHandle(
       input ? StdHandle::kInput : StdHandle::kOutput, &handle);
   if (code != 0) {
     SetIoStatus(code);
@@ -82,12 +82,12 @@ void OpenStandard(TextStream& stream) {
   if (input) {
     stream.handle = handle;
     stream.mode = StreamMode::kReading;
-    stream.byte_characters = Os().BytesAreCharacters();
+    stream.byte_characters = Os().code_page.BytesAreCharacters();
     return;
   }
-  FileType type = Os().GetFileType(handle);
+  FileType type = Os().files.GetFileType(handle);
   if (type == FileType::kUnknown) {
-    Os().CloseHandle(handle);
+    Os().files.CloseHandle(handle);
     SetIoStatus(kErrorStdOutNotOpen);
     return;
   }
@@ -101,7 +101,7 @@ void OpenStandard(TextStream& stream) {
 inline bool WriteOut(TextStream& stream) {
   if (stream.position == 0) return true;
   std::uint32_t code =
-      Os().WriteFile(stream.handle, stream.buffer, stream.position);
+      Os().files.WriteFile(stream.handle, stream.buffer, stream.position);
   stream.position = 0;
   if (code != 0) {
     SetIoStatus(code);
@@ -128,7 +128,7 @@ inline void FillAhead(TextStream& stream, std::uint32_t count) {
   std::memmove(stream.buffer, stream.buffer + stream.position, kept);
   stream.position = 0;
   std::uint32_t got = 0;
-  std::uint32_t code = Os().ReadFile(stream.handle, stream.buffer + kept,
+  std::uint32_t code = Os().files.ReadFile(stream.handle, stream.buffer + kept,
                                      kStreamBufferSize - kept, &got);
   if (code != 0) {
     got = 0;
@@ -173,7 +173,7 @@ Decoded DecodeAhead(TextStream& stream) {
       if (byte != kEndOfInputByte) ++result.seen;
     }
     bytes[count - 1] = byte;
-    if (Os().DecodeChar(bytes, static_cast<int>(count), &result.code)) {
+    if (Os().code_page.DecodeChar(bytes, static_cast<int>(count), &result.code)) {
       result.valid = true;
       result.bytes = std::min(count, result.seen);
       return result;
@@ -264,7 +264,7 @@ std::string_view TakeDecodedCharacters(TextStream& stream) {
 }  // namespace
 
 TextStream::~TextStream() {
-  if (mode != StreamMode::kClosed && close_handle) Os().CloseHandle(handle);
+  if (mode != StreamMode::kClosed && close_handle) Os().files.CloseHandle(handle);
 }
 
 TextStream& StdIn() { return std_in; }
@@ -320,7 +320,7 @@ void OpenForReading(TextStream& stream, const std::string& name) {
   if (stream.mode != StreamMode::kClosed) CloseStream(stream);
   ClearStream(stream);
   Handle handle = 0;
-  std::uint32_t code = Os().OpenForReading(name, &handle);
+  std::uint32_t code = Os().files.OpenForReading(name, &handle);
   if (code != 0) {
     SetIoStatus(code);
     return;
@@ -328,7 +328,7 @@ void OpenForReading(TextStream& stream, const std::string& name) {
   stream.handle = handle;
   stream.mode = StreamMode::kReading;
   stream.close_handle = true;
-  stream.byte_characters = Os().BytesAreCharacters();
+  stream.byte_characters = Os().code_page.BytesAreCharacters();
   stream.at_file_start = true;
 }
 
@@ -341,7 +341,7 @@ std::string_view ReadNarrowedCharacters(TextStream& stream) {
 void CloseStream(TextStream& stream) {
   if (stream.mode == StreamMode::kWriting) WriteOut(stream);
   if (stream.mode != StreamMode::kClosed && stream.close_handle)
-    Os().CloseHandle(stream.handle);
+    Os().files.CloseHandle(stream.handle);
   stream.mode = StreamMode::kClosed;
 }
 

@@ -43,23 +43,23 @@ void CatalogRun() {
   LocaleTexts locale = LoadLocaleTexts();
   std::string repository_folder = kDefaultRepositoryFolder;
   std::string catalog_comment = kDefaultCatalogComment;
-  if (std::string folder = console::Os().ArgumentText(1); !folder.empty())
+  if (std::string folder = console::Os().process.ArgumentText(1); !folder.empty())
     repository_folder = folder;
-  if (std::string comment = console::Os().ArgumentText(2); !comment.empty())
+  if (std::string comment = console::Os().process.ArgumentText(2); !comment.empty())
     catalog_comment = comment;
 
   // The list is complete before the first line is written.
   std::vector<std::string> package_folders = ListPackageFolders(repository_folder);
 
   WriteCatalogHead(repository_folder,
-                   CatalogTimeStamp(locale, console::Os().GetLocalTime()),
+                   CatalogTimeStamp(locale, console::Os().locale.GetLocalTime()),
                    catalog_comment);
   InfWorkspace workspace;
   for (const std::string& folder : package_folders) {
     std::string inf_path = InfPathOf(folder);
     if (inf_path.empty()) continue;
     // The file actually present: on POSIX its name may differ in case.
-    std::string found = console::Os().FindFile(inf_path);
+    std::string found = console::Os().files.FindFile(inf_path);
     if (!found.empty()) ProcessInf(found, workspace);
   }
   WriteCatalogEnd();

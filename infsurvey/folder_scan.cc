@@ -12,7 +12,7 @@ namespace {
 std::string LowerCaseName(std::string name) {
   char* text = name.data();
   for (char* p = text; *p != '\0';) {
-    char* next = const_cast<char*>(console::Os().CharNext(p));
+    char* next = const_cast<char*>(console::Os().code_page.CharNext(p));
     if (next == p + 1) *p = console::ToLowerAscii(*p);
     p = next;
   }
@@ -23,7 +23,7 @@ std::string LowerCaseName(std::string name) {
 
 std::vector<std::string> ListPackageFolders(const std::string& repository_folder) {
   std::vector<std::string> folders;
-  console::Os().ListFolder(repository_folder,
+  console::Os().files.ListFolder(repository_folder,
                            [&](const console::FolderEntry& entry) {
     if (!entry.folder || entry.name.empty() || entry.name[0] == '.') return;
     folders.push_back(repository_folder + entry.name);

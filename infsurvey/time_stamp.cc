@@ -25,14 +25,14 @@ LocaleTexts LoadLocaleTexts() {
   LocaleTexts texts;
   for (int i = 0; i < 7; ++i) {
     texts.day_abbreviations[i] =
-        OrFallback(console::Os().DayAbbreviation(i), kDayFallbacks[i]);
+        OrFallback(console::Os().locale.DayAbbreviation(i), kDayFallbacks[i]);
   }
   for (int i = 0; i < 12; ++i) {
     texts.month_names[i] =
-        OrFallback(console::Os().MonthName(i + 1), kMonthFallbacks[i]);
+        OrFallback(console::Os().locale.MonthName(i + 1), kMonthFallbacks[i]);
   }
   // An empty separator stays: it shows as nothing.
-  texts.time_separator = console::Os().TimeSeparator().value_or(":");
+  texts.time_separator = console::Os().locale.TimeSeparator().value_or(":");
   return texts;
 }
 

@@ -80,7 +80,7 @@ void WriteReplaced(console::TextStream& out, std::string_view text,
   std::size_t ascii = console::PrintableAsciiPrefix(text);
   Replace(out, text.substr(0, ascii), replacements);
   if (ascii < text.size()) {
-    Replace(out, XmlAllowedCharacters(console::Os().ToUtf8(text.substr(ascii))),
+    Replace(out, XmlAllowedCharacters(console::Os().code_page.ToUtf8(text.substr(ascii))),
             replacements);
   }
 }

@@ -6,12 +6,6 @@
 
 namespace {
 
-std::string Native(std::string path) {
-  for (char& c : path)
-    if (c == '/') c = console::kPathSeparator;
-  return path;
-}
-
 std::string Head(const std::string& location, const std::string& time,
                  const std::string& comment) {
   return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
@@ -20,24 +14,25 @@ std::string Head(const std::string& location, const std::string& time,
          "\" >\r\n  <comment>\r\n" + comment + "\r\n  </comment>\r\n";
 }
 
-// A repository of a printer package, a package of another class, one
-// without its INF and a file; the clock at Saturday 5 March 2011, 09:07:03.
+// A repository of a printer package whose INF is named in capitals, a
+// package of another class, one without its INF and a file; the clock at
+// Saturday 5 March 2011, 09:07:03.
 class CatalogRunTest : public FakeConsoleTest {
  protected:
   void SetUp() override {
-    os_.folders[Native("R/")] = {{"prn.inf_1", true}, {"other.inf_2", true},
-                                 {"gone.inf_3", true}, {"file.inf", false}};
-    os_.files[Native("R/prn.inf_1/prn.inf")] =
-        "[Version]\r\nClass=Printer\r\n[Manufacturer]\r\nAcme=A,NT\r\n"
-        "[A.NT]\r\nLaser=l.gpd\r\n";
-    os_.files[Native("R/other.inf_2/other.inf")] = "[Version]\r\nClass=Modem\r\n";
+    os_.fs.AddFile(Native("R/prn.inf_1/PRN.INF"),
+                   "[Version]\r\nClass=Printer\r\n[Manufacturer]\r\nAcme=A,NT\r\n"
+                   "[A.NT]\r\nLaser=l.gpd\r\n");
+    os_.fs.AddFile(Native("R/other.inf_2/other.inf"), "[Version]\r\nClass=Modem\r\n");
+    os_.fs.AddFolder(Native("R/gone.inf_3"));
+    os_.fs.AddFile(Native("R/file.inf"), "");
     os_.local_time = {2011, 3, 5, 9, 7, 3};
   }
 };
 
 TEST_F(CatalogRunTest, ArgumentsAndTheirDefaults) {
   const std::string kElement =
-      "  <manufacturer name='Acme' filename='" + Native("R/prn.inf_1/prn.inf") +
+      "  <manufacturer name='Acme' filename='" + Native("R/prn.inf_1/PRN.INF") +
       "' >\r\n    <driver name='Laser' >\r\n       l.gpd\r\n    </driver>\r\n"
       "  </manufacturer>\r\n";
   const std::string kDefaults =
@@ -57,7 +52,7 @@ TEST_F(CatalogRunTest, ArgumentsAndTheirDefaults) {
   };
   for (const Case& c : cases) {
     os_.arguments = c.arguments;
-    os_.writes.clear();
+    os_.fs.writes.clear();
     EXPECT_EQ(console::RunMainBlock(infsurvey::CatalogRun), 0);
     EXPECT_EQ(StdOutBytes(), c.catalog);
   }
@@ -81,7 +76,7 @@ TEST_F(CatalogRunTest, FailedReadOfAnInfEndsTheRunAfterTheHead) {
   EXPECT_EQ(StdErrBytes(),
             "Exception EInOutError in module fake.exe at 00001A2B.\r\n"
             "I/O error 30.\r\n\r\n");
-  EXPECT_EQ(os_.open_handles, 0);
+  EXPECT_EQ(os_.fs.open_handles, 0);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ class CatalogWriterTest : public FakeConsoleTest {
  protected:
   // What `write` puts on standard output, in a run that must end well.
   std::string Written(const console::MainBlock& write) {
-    os_.writes.clear();
+    os_.fs.writes.clear();
     EXPECT_EQ(console::RunMainBlock(write), 0);
     return StdOutBytes();
   }
@@ -59,7 +59,7 @@ TEST_F(CatalogWriterTest, ManufacturerElement) {
 }
 
 TEST_F(CatalogWriterTest, FailedWriteEndsTheRunAfterWhatWasWritten) {
-  os_.stdout_type = console::FileType::kChar;
+  os_.fs.stdout_type = console::FileType::kChar;
   os_.FailCall(console::FakePlatform::Call::kWriteFile, 2, 112);
   ManufacturerModels found{"M", "m.NT", {"P=p.gpd"}};
   EXPECT_EQ(console::RunMainBlock([&] { WriteManufacturerElement(found, "x"); }), 1);

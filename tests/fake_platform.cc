@@ -3,56 +3,62 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "console/ascii_text.h"
 #include "console/io_status.h"
+#include "console/path.h"
 #include "console/text_stream.h"
 #include "console/utf8.h"
 
 namespace console {
 
-void FakePlatform::FailCall(Call call, int nth, std::uint32_t code) {
-  failures_[{static_cast<int>(call), nth}] = code;
+void FakeFileSystem::AddFile(const std::string& path, std::string bytes) {
+  Add(path, std::move(bytes), false);
 }
 
-std::uint32_t FakePlatform::Count(Call call) {
-  int nth = ++calls_[static_cast<int>(call)];
-  auto failure = failures_.find({static_cast<int>(call), nth});
-  if (failure == failures_.end()) return 0;
-  // A failing call with no code of its own still fails.
-  return failure->second != 0 ? failure->second : kErrorIoDevice;
+void FakeFileSystem::AddFolder(const std::string& path) { Add(path, "", true); }
+
+void FakeFileSystem::Add(const std::string& path, std::string bytes,
+                         bool folder) {
+  for (std::size_t cut = path.find_first_of(kPathSeparators);
+       cut != std::string::npos && cut + 1 < path.size();
+       cut = path.find_first_of(kPathSeparators, cut + 1)) {
+    if (cut == 0) continue;  // the root
+    std::string parent = path.substr(0, cut);
+    if (entries.count(parent) == 0)
+      entries[parent] = {"", true, static_cast<int>(entries.size())};
+  }
+  entries[path] = {std::move(bytes), folder, static_cast<int>(entries.size())};
 }
 
-std::string FakePlatform::Written(Handle handle) const {
+std::string FakeFileSystem::Written(Handle handle) const {
   std::string bytes;
   for (const Write& write : writes)
     if (write.handle == handle) bytes += write.bytes;
   return bytes;
 }
 
-std::vector<std::size_t> FakePlatform::WriteSizes(Handle handle) const {
+std::vector<std::size_t> FakeFileSystem::WriteSizes(Handle handle) const {
   std::vector<std::size_t> sizes;
   for (const Write& write : writes)
     if (write.handle == handle) sizes.push_back(write.bytes.size());
   return sizes;
 }
 
-std::uint32_t FakePlatform::GetStdHandle(StdHandle which, Handle* handle) {
-  if (std::uint32_t code = Count(Call::kGetStdHandle)) return code;
+std::uint32_t FakeFileSystem::GetStdHandle(StdHandle which, Handle* handle) {
   *handle = which == StdHandle::kInput    ? kStdInHandle
             : which == StdHandle::kOutput ? kStdOutHandle
                                           : kStdErrHandle;
   return 0;
 }
 
-FileType FakePlatform::GetFileType(Handle handle) {
-  if (Count(Call::kGetFileType) != 0) return FileType::kUnknown;
+FileType FakeFileSystem::GetFileType(Handle handle) {
   return handle == kStdOutHandle ? stdout_type : FileType::kChar;
 }
 
-std::uint32_t FakePlatform::ReadFile(Handle handle, char* buffer,
-                                     std::uint32_t size,
-                                     std::uint32_t* count) {
+std::uint32_t FakeFileSystem::ReadFile(Handle handle, char* buffer,
+                                       std::uint32_t size,
+                                       std::uint32_t* count) {
   *count = 0;
-  if (std::uint32_t code = Count(Call::kReadFile)) return code;
   if (!read_sizes.empty()) {
     size = std::min(size, read_sizes[next_read_size_++ % read_sizes.size()]);
   }
@@ -63,7 +69,7 @@ std::uint32_t FakePlatform::ReadFile(Handle handle, char* buffer,
     position = &stdin_position_;
   } else if (auto file = open_files_.find(handle); file != open_files_.end()) {
     ++reads_of_file[file->second.path];
-    source = &files[file->second.path];
+    source = &entries[file->second.path].bytes;
     position = &file->second.position;
   } else {
     return kErrorInvalidHandle;
@@ -75,25 +81,109 @@ std::uint32_t FakePlatform::ReadFile(Handle handle, char* buffer,
   return 0;
 }
 
-std::uint32_t FakePlatform::WriteFile(Handle handle, const char* data,
-                                      std::uint32_t size) {
-  if (std::uint32_t code = Count(Call::kWriteFile)) return code;
+std::uint32_t FakeFileSystem::WriteFile(Handle handle, const char* data,
+                                        std::uint32_t size) {
   writes.push_back({handle, std::string(data, size)});
   return 0;
 }
 
-std::uint32_t FakePlatform::OpenForReading(const std::string& path,
-                                           Handle* handle) {
-  if (std::uint32_t code = Count(Call::kOpenForReading)) return code;
-  if (files.count(path) == 0) return kErrorFileNotFound;
+std::uint32_t FakeFileSystem::OpenForReading(const std::string& path,
+                                             Handle* handle) {
+  auto entry = entries.find(path);
+  if (entry == entries.end()) {
+    std::size_t cut = path.find_last_of(kPathSeparators);
+    bool folder_there = cut == std::string::npos || cut == 0 ||
+                        (entries.count(path.substr(0, cut)) != 0 &&
+                         entries[path.substr(0, cut)].folder);
+    return folder_there ? kErrorFileNotFound : kErrorPathNotFound;
+  }
+  if (entry->second.folder) return kErrorAccessDenied;
   *handle = next_handle_++;
   open_files_[*handle] = {path, 0};
   ++open_handles;
   return 0;
 }
 
-void FakePlatform::CloseHandle(Handle handle) {
+void FakeFileSystem::CloseHandle(Handle handle) {
   if (open_files_.erase(handle) != 0) --open_handles;
+}
+
+void FakeFileSystem::ListFolder(const std::string& prefix,
+                                const FolderVisitor& visit) {
+  std::size_t cut = prefix.find_last_of(kPathSeparators);
+  std::string folder = cut == std::string::npos ? "" : prefix.substr(0, cut + 1);
+  std::string_view start = std::string_view(prefix).substr(folder.size());
+  if (folder.size() > 1) {
+    auto own = entries.find(folder.substr(0, folder.size() - 1));
+    if (own == entries.end() || !own->second.folder) return;
+  }
+  std::vector<std::pair<int, FolderEntry>> listed;
+  for (const char* dots : {".", ".."}) listed.push_back({-1, {dots, true}});
+  for (const auto& [path, entry] : entries) {
+    std::string_view name = std::string_view(path);
+    if (name.substr(0, folder.size()) != folder) continue;
+    name.remove_prefix(folder.size());
+    if (name.empty() || name.find_first_of(kPathSeparators) != name.npos)
+      continue;
+    listed.push_back({entry.order, {std::string(name), entry.folder}});
+  }
+  std::stable_sort(listed.begin(), listed.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& [order, entry] : listed)
+    if (std::string_view(entry.name).substr(0, start.size()) == start)
+      visit(entry);
+}
+
+std::string FakeFileSystem::FindFile(const std::string& path) {
+  std::string found;
+  for (const auto& [name, entry] : entries) {
+    if (entry.folder || !EqualsIgnoringCase(name, path)) continue;
+    if (name == path) return path;
+    if (found.empty()) found = name;  // the map gives the smallest first
+  }
+  return found;
+}
+
+void FailingFileSystem::FailCall(Call call, int nth, std::uint32_t code) {
+  failures_[{static_cast<int>(call), nth}] = code;
+}
+
+std::uint32_t FailingFileSystem::Count(Call call) {
+  int nth = ++calls_[static_cast<int>(call)];
+  auto failure = failures_.find({static_cast<int>(call), nth});
+  if (failure == failures_.end()) return 0;
+  // A failing call with no code of its own still fails.
+  return failure->second != 0 ? failure->second : kErrorIoDevice;
+}
+
+std::uint32_t FailingFileSystem::GetStdHandle(StdHandle which, Handle* handle) {
+  if (std::uint32_t code = Count(Call::kGetStdHandle)) return code;
+  return inner_.GetStdHandle(which, handle);
+}
+
+FileType FailingFileSystem::GetFileType(Handle handle) {
+  if (Count(Call::kGetFileType) != 0) return FileType::kUnknown;
+  return inner_.GetFileType(handle);
+}
+
+std::uint32_t FailingFileSystem::ReadFile(Handle handle, char* buffer,
+                                          std::uint32_t size,
+                                          std::uint32_t* count) {
+  *count = 0;
+  if (std::uint32_t code = Count(Call::kReadFile)) return code;
+  return inner_.ReadFile(handle, buffer, size, count);
+}
+
+std::uint32_t FailingFileSystem::WriteFile(Handle handle, const char* data,
+                                           std::uint32_t size) {
+  if (std::uint32_t code = Count(Call::kWriteFile)) return code;
+  return inner_.WriteFile(handle, data, size);
+}
+
+std::uint32_t FailingFileSystem::OpenForReading(const std::string& path,
+                                                Handle* handle) {
+  if (std::uint32_t code = Count(Call::kOpenForReading)) return code;
+  return inner_.OpenForReading(path, handle);
 }
 
 bool FakePlatform::IsLead(char byte) const {
@@ -144,17 +234,6 @@ std::string FakePlatform::ArgumentText(int index) {
   return arguments[static_cast<std::size_t>(index)];
 }
 
-void FakePlatform::ListFolder(const std::string& prefix,
-                              const FolderVisitor& visit) {
-  auto folder = folders.find(prefix);
-  if (folder == folders.end()) return;
-  for (const FolderEntry& entry : folder->second) visit(entry);
-}
-
-std::string FakePlatform::FindFile(const std::string& path) {
-  return files.count(path) != 0 ? path : "";
-}
-
 namespace {
 // The standard streams are closed on either side of the scope: a closed
 // stream starts afresh on its next use.
@@ -167,7 +246,7 @@ void CloseStandardStreams() {
 
 ScopedFakeConsole::ScopedFakeConsole() {
   CloseStandardStreams();
-  previous_ = SetPlatform(&os);
+  previous_ = SetPlatform(&os.platform);
 }
 
 ScopedFakeConsole::~ScopedFakeConsole() {

@@ -9,25 +9,19 @@ namespace {
 
 class FolderScanTest : public FakeConsoleTest {};
 
-std::string Native(std::string path) {
-  for (char& c : path)
-    if (c == '/') c = console::kPathSeparator;
-  return path;
-}
-
 TEST_F(FolderScanTest, TakesFoldersWhoseNamesDoNotBeginWithADot) {
-  os_.folders[Native("R/")] = {
-      {".", true},       {"..", true},        {".hidden.inf_x", true},
-      {"b.inf_1", true}, {"file.inf", false}, {"a.inf_2", true},
-      {"plain", true},
-  };
+  for (const char* name : {".hidden.inf_x", "b.inf_1", "a.inf_2", "plain"})
+    os_.fs.AddFolder(Native("R/") + name);
+  os_.fs.AddFile(Native("R/file.inf"), "");
+  os_.fs.AddFile(Native("R/sub.inf_3/nested.inf_4/x.inf"), "");
   EXPECT_EQ(ListPackageFolders(Native("R/")),
             (std::vector<std::string>{Native("R/b.inf_1"), Native("R/a.inf_2"),
-                                      Native("R/plain")}));
+                                      Native("R/plain"), Native("R/sub.inf_3")}));
   // The folder text is a prefix as it stands, also before the entry name.
-  os_.folders["R"] = {{"Rx", true}};
-  EXPECT_EQ(ListPackageFolders("R"), (std::vector<std::string>{"RRx"}));
-  EXPECT_TRUE(ListPackageFolders("missing/").empty());
+  os_.fs.AddFolder("Rx");
+  EXPECT_EQ(ListPackageFolders("R"), (std::vector<std::string>{"RR", "RRx"}));
+  EXPECT_TRUE(ListPackageFolders(Native("missing/")).empty());
+  EXPECT_TRUE(ListPackageFolders(Native("R/file.inf/")).empty());
 }
 
 TEST_F(FolderScanTest, InfPathOfAPackageFolder) {

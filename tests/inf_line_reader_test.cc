@@ -20,7 +20,7 @@ Lines Texts(const InfLineList& list) {
 class InfLineReaderTest : public FakeConsoleTest {
  protected:
   std::vector<std::string> Read(const std::string& bytes) {
-    os_.files["x.inf"] = bytes;
+    os_.fs.AddFile("x.inf", bytes);
     ReadInfLines("x.inf", &lines_);
     return Texts(lines_);
   }
@@ -59,7 +59,7 @@ TEST_F(InfLineReaderTest, LineEndsEncodingsAndFiltering) {
     os_.invalid_bytes = never_decodes;
     for (const Case& c : cases) EXPECT_EQ(Read(c.bytes), c.lines) << c.name;
   }
-  EXPECT_EQ(os_.open_handles, 0);
+  EXPECT_EQ(os_.fs.open_handles, 0);
 }
 
 // Printable text goes over eight bytes at a time: every byte value, at
@@ -89,11 +89,11 @@ TEST_F(InfLineReaderTest, StopsAtTheSixtiethLineWithoutReadingFurther) {
   std::size_t used = bytes.find(expected.back()) + expected.back().size() + 1;
   for (const char* never_decodes : {"", "\x9d"}) {
     os_.invalid_bytes = never_decodes;
-    os_.reads_of_file.clear();
+    os_.fs.reads_of_file.clear();
     EXPECT_EQ(Read(bytes), expected);
-    EXPECT_EQ(os_.reads_of_file["x.inf"], static_cast<int>((used + 127) / 128));
+    EXPECT_EQ(os_.fs.reads_of_file["x.inf"], static_cast<int>((used + 127) / 128));
   }
-  EXPECT_EQ(os_.open_handles, 0);
+  EXPECT_EQ(os_.fs.open_handles, 0);
 }
 
 TEST_F(InfLineReaderTest, SixtyLinesExactlyThenMoreComments) {
@@ -115,18 +115,18 @@ TEST_F(InfLineReaderTest, UnopenableFileEndsTheRunWithTheReport) {
     fresh.os.FailCall(console::FakePlatform::Call::kOpenForReading, 1, c.code);
     int code = console::RunMainBlock([] { InfLineList lines; ReadInfLines("gone.inf", &lines); });
     EXPECT_EQ(code, 1);
-    EXPECT_EQ(fresh.os.Written(console::FakePlatform::kStdErrHandle),
+    EXPECT_EQ(fresh.os.fs.Written(console::FakeFileSystem::kStdErrHandle),
               "Exception EInOutError in module fake.exe at 00001A2B.\r\n" +
                   c.message + "\r\n\r\n");
   }
 }
 
 TEST_F(InfLineReaderTest, FailedReadEndsTheRun) {
-  os_.files["x.inf"] = "[Version]\r\n";
+  os_.fs.AddFile("x.inf", "[Version]\r\n");
   os_.FailCall(console::FakePlatform::Call::kReadFile, 1, 23);
   EXPECT_EQ(console::RunMainBlock([] { InfLineList lines; ReadInfLines("x.inf", &lines); }), 1);
   EXPECT_NE(StdErrBytes().find("I/O error 23.\r\n"), std::string::npos);
-  EXPECT_EQ(os_.open_handles, 0);
+  EXPECT_EQ(os_.fs.open_handles, 0);
 }
 
 // Bytes a code page cannot decode never end the run: they vanish as one
@@ -161,7 +161,7 @@ TEST_F(InfLineReaderTest, UndecodableBytesVanishOneAtATime) {
   // A character whose bytes straddle two reads of the file.
   std::string long_line(126, 'x');
   EXPECT_EQ(Read(long_line + "\x91" "ABCDEFyz\r\n"), (Lines{long_line + "yz"}));
-  EXPECT_EQ(os_.open_handles, 0);
+  EXPECT_EQ(os_.fs.open_handles, 0);
 }
 
 }  // namespace

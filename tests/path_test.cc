@@ -4,12 +4,6 @@
 
 namespace {
 
-std::string Native(std::string path) {
-  for (char& c : path)
-    if (c == '/') c = console::kPathSeparator;
-  return path;
-}
-
 class BaseName : public FakeConsoleTest {};
 
 TEST_F(BaseName, LastComponent) {

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include "console/io_status.h"
 #include "console/platform.h"
+#include "console/text_stream.h"
+#include "tests/fake_platform.h"
 
 namespace {
 
@@ -19,14 +22,14 @@ class PosixPlatformTest : public ::testing::Test {
     folder_ = folder;
     std::ofstream(folder_ + "/Mixed.INF") << "x";
     std::filesystem::create_directory(folder_ + "/mixed.inf_1");
-    previous_ = console::SetPlatform(&console::SystemPlatform(0, nullptr));
+    previous_ = console::SetPlatform(nullptr);  // the system's own
   }
   void TearDown() override {
     console::SetPlatform(previous_);
     std::filesystem::remove_all(folder_);
   }
   std::string folder_;
-  console::Platform* previous_ = nullptr;
+  const console::Platform* previous_ = nullptr;
 };
 
 TEST_F(PosixPlatformTest, OpenFailuresAsWindowsCodes) {
@@ -37,24 +40,43 @@ TEST_F(PosixPlatformTest, OpenFailuresAsWindowsCodes) {
   for (const Case& c : {Case{folder_ + "/missing", 2}, Case{folder_ + "/Mixed.INF/x", 3},
                         Case{folder_ + "/" + std::string(5000, 'n'), 206}}) {
     console::Handle handle = 0;
-    EXPECT_EQ(console::Os().OpenForReading(c.path, &handle), c.code) << c.path;
+    EXPECT_EQ(console::Os().files.OpenForReading(c.path, &handle), c.code) << c.path;
   }
 }
 
 TEST_F(PosixPlatformTest, FindFileIgnoresCaseAndFolders) {
-  EXPECT_EQ(console::Os().FindFile(folder_ + "/Mixed.INF"), folder_ + "/Mixed.INF");
-  EXPECT_EQ(console::Os().FindFile(folder_ + "/mixed.inf"), folder_ + "/Mixed.INF");
-  EXPECT_EQ(console::Os().FindFile(folder_ + "/mixed.inf_1"), "");
-  EXPECT_EQ(console::Os().FindFile(folder_ + "/other.inf"), "");
+  EXPECT_EQ(console::Os().files.FindFile(folder_ + "/Mixed.INF"), folder_ + "/Mixed.INF");
+  EXPECT_EQ(console::Os().files.FindFile(folder_ + "/mixed.inf"), folder_ + "/Mixed.INF");
+  EXPECT_EQ(console::Os().files.FindFile(folder_ + "/mixed.inf_1"), "");
+  EXPECT_EQ(console::Os().files.FindFile(folder_ + "/other.inf"), "");
 }
 
 TEST_F(PosixPlatformTest, ListFolderByPrefix) {
   std::vector<std::string> folders, files;
-  console::Os().ListFolder(folder_ + "/mi", [&](const console::FolderEntry& entry) {
+  console::Os().files.ListFolder(folder_ + "/mi", [&](const console::FolderEntry& entry) {
     (entry.folder ? folders : files).push_back(entry.name);
   });
   EXPECT_EQ(folders, std::vector<std::string>{"mixed.inf_1"});
   EXPECT_TRUE(files.empty());  // "Mixed.INF" does not begin with "mi"
+}
+
+// The failing shim wraps the real file system as it wraps the fake.
+TEST_F(PosixPlatformTest, FailuresInjectedIntoTheRealFileSystem) {
+  std::ofstream(folder_ + "/long.inf") << std::string(300, 'x');
+  const console::Platform& system = console::SystemPlatform();
+  console::FailingFileSystem failing(system.files);
+  failing.FailCall(console::FailingFileSystem::Call::kReadFile, 2,
+                   console::kErrorReadFault);
+  const console::Platform platform{failing, system.code_page, system.process,
+                                   system.locale};
+  console::SetPlatform(&platform);
+  console::TextStream file;
+  console::OpenForReading(file, folder_ + "/long.inf");
+  EXPECT_EQ(console::ReadNarrowedCharacters(file).size(), 128u);
+  EXPECT_TRUE(console::ReadNarrowedCharacters(file).empty());
+  EXPECT_EQ(console::IoStatus(), console::kErrorReadFault);
+  console::SetIoStatus(0);
+  console::CloseStream(file);
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ TEST_F(ProgramTest, NormalEndWritesOutTheRest) {
 }
 
 TEST_F(ProgramTest, FailureWritesOutputThenTheReport) {
-  os_.files["denied.inf"] = "";
+  os_.fs.AddFile("denied.inf", "");
   os_.FailCall(Call::kOpenForReading, 1, 5);
   int code = console::RunMainBlock([] {
     console::WriteText(StdOut(), "<drivers>");
@@ -70,7 +70,7 @@ TEST_F(ProgramTest, FailureWritesOutputThenTheReport) {
             "Exception EInOutError in module fake.exe at 00001A2B.\r\n"
             "File access denied.\r\n\r\n");
   EXPECT_EQ(os_.failures_offered, 1);
-  EXPECT_EQ(os_.open_handles, 0);
+  EXPECT_EQ(os_.fs.open_handles, 0);
 }
 
 TEST_F(ProgramTest, FailingFlushBeforeTheReportIsReportedInstead) {

@@ -37,7 +37,7 @@ class PromptLoopTest : public FakeConsoleTest {};
 
 TEST_F(PromptLoopTest, RedirectedDialogue) {
   // Long answers first: a shorter one must not keep the longer one's tail.
-  os_.stdin_bytes =
+  os_.fs.stdin_bytes =
       " Acme Corp \r\nLaser Printer 2000 Series\r\nAcme\r\nLaser 200\r\n";
   EXPECT_EQ(console::RunMainBlock(pnpsum::PromptLoop), 0);
   EXPECT_EQ(StdOutBytes(),
@@ -47,15 +47,15 @@ TEST_F(PromptLoopTest, RedirectedDialogue) {
 }
 
 TEST_F(PromptLoopTest, ConsoleShowsEachPromptAtOnce) {
-  os_.stdout_type = console::FileType::kChar;
-  os_.stdin_bytes = "Acme\nLaser 200\n\n\n";
+  os_.fs.stdout_type = console::FileType::kChar;
+  os_.fs.stdin_bytes = "Acme\nLaser 200\n\n\n";
   EXPECT_EQ(console::RunMainBlock(pnpsum::PromptLoop), 0);
   EXPECT_EQ(StdOutWrites(), (std::vector<std::size_t>{5, 5, 24, 5, 5}));
 }
 
 TEST_F(PromptLoopTest, LongAnswersAreReadWhole) {
   std::string model(300, 'M');
-  os_.stdin_bytes = "A\n" + model + "\n";
+  os_.fs.stdin_bytes = "A\n" + model + "\n";
   EXPECT_EQ(console::RunMainBlock(pnpsum::PromptLoop), 0);
   EXPECT_EQ(StdOutBytes(),
             "MFG: MDL: CID: A" + std::string(19, 'M') + "B3AC\r\nMFG: MDL: ");

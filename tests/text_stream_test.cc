@@ -6,6 +6,7 @@
 #include "tests/fake_console.h"
 
 using console::FakePlatform;
+using console::FakeFileSystem;
 using console::FileType;
 using console::IoStatus;
 using console::StdIn;
@@ -19,7 +20,7 @@ using Sizes = std::vector<std::size_t>;
 class WriteTest : public FakeConsoleTest {};
 
 TEST_F(WriteTest, FileOutputLeavesInFullBlocks) {
-  os_.stdout_type = FileType::kDisk;
+  os_.fs.stdout_type = FileType::kDisk;
   std::string line(50, 'x');
   for (int i = 0; i < 6; ++i) {
     console::WriteText(StdOut(), line);
@@ -51,12 +52,12 @@ TEST_F(WriteTest, StatementEndFlushesOnlyAConsole) {
                         Case{FileType::kPipe, {}},
                         Case{FileType::kDisk, {}}}) {
     console::ScopedFakeConsole fresh;
-    fresh.os.stdout_type = c.type;
+    fresh.os.fs.stdout_type = c.type;
     console::WriteText(StdOut(), "MFG: ");
     console::EndStatement(StdOut());
     console::WriteText(StdOut(), "CID: ");
     console::WriteLineEnd(StdOut());
-    EXPECT_EQ(fresh.os.WriteSizes(FakePlatform::kStdOutHandle), c.writes)
+    EXPECT_EQ(fresh.os.fs.WriteSizes(FakeFileSystem::kStdOutHandle), c.writes)
         << static_cast<int>(c.type);
   }
 }
@@ -66,7 +67,7 @@ TEST_F(WriteTest, UnknownFileTypeFailsTheFirstWriteWith105) {
   console::WriteText(StdOut(), "MFG: ");
   EXPECT_EQ(IoStatus(), 105u);
   console::CloseStream(StdOut());  // nothing was taken to write out
-  EXPECT_TRUE(os_.writes.empty());
+  EXPECT_TRUE(os_.fs.writes.empty());
 }
 
 TEST_F(WriteTest, FailedWriteOutDropsTheRestAndKeepsTheNewestCode) {
@@ -124,8 +125,8 @@ TEST_F(ReadTest, LineEnds) {
   for (const Case& c : cases) {
     for (std::uint32_t refill : {128u, 1u, 3u}) {
       console::ScopedFakeConsole fresh;
-      fresh.os.stdin_bytes = c.input;
-      fresh.os.read_sizes = {refill};
+      fresh.os.fs.stdin_bytes = c.input;
+      fresh.os.fs.read_sizes = {refill};
       EXPECT_EQ(ReadLines(3), c.lines) << c.input << " refill " << refill;
       EXPECT_EQ(IoStatus(), 0u);
     }
@@ -141,7 +142,7 @@ TEST_F(ReadTest, EveryByteAtEveryPlace) {
       console::ScopedFakeConsole fresh;
       std::string line = text;
       line.insert(at, 1, static_cast<char>(byte));
-      fresh.os.stdin_bytes = line + "\n!";
+      fresh.os.fs.stdin_bytes = line + "\n!";
       std::vector<std::string> expected = {line, "!"};
       if (byte == '\r') expected[0] = text;
       if (byte == '\n') expected = {text.substr(0, at), text.substr(at)};
@@ -155,7 +156,7 @@ TEST_F(ReadTest, EveryByteAtEveryPlace) {
 }
 
 TEST_F(ReadTest, CtrlZEndsTheLineAndSkipLineDropsTheRest) {
-  os_.stdin_bytes = "ab\x1a" "cd\nef\n";
+  os_.fs.stdin_bytes = "ab\x1a" "cd\nef\n";
   EXPECT_EQ(ReadLines(3), (std::vector<std::string>{"ab", "ef", ""}));
 }
 
@@ -163,8 +164,8 @@ TEST_F(ReadTest, CtrlZEndsTheLineAndSkipLineDropsTheRest) {
 // of a line ends the answer in progress and the next one, as at the end of
 // input, and reading goes on after it.
 TEST_F(ReadTest, CtrlZAtTheStartOfARead) {
-  os_.stdin_bytes = "\x1a\r\nnext\r\n";
-  os_.read_sizes = {3, 128};
+  os_.fs.stdin_bytes = "\x1a\r\nnext\r\n";
+  os_.fs.read_sizes = {3, 128};
   EXPECT_EQ(ReadLines(3), (std::vector<std::string>{"", "", "next"}));
 }
 
@@ -173,13 +174,13 @@ TEST_F(ReadTest, LongLinesAreReadWhole) {
     console::ScopedFakeConsole fresh;
     std::string line;
     for (std::size_t i = 0; i < length; ++i) line += static_cast<char>('a' + i % 26);
-    fresh.os.stdin_bytes = line + "\r\nnext\r\n";
+    fresh.os.fs.stdin_bytes = line + "\r\nnext\r\n";
     EXPECT_EQ(ReadLines(2), (std::vector<std::string>{line, "next"}));
   }
 }
 
 TEST_F(ReadTest, EndOfInputIsPermanent) {
-  os_.stdin_bytes = "one";
+  os_.fs.stdin_bytes = "one";
   EXPECT_EQ(ReadLines(4), (std::vector<std::string>{"one", "", "", ""}));
   EXPECT_TRUE(console::ReadNarrowedCharacters(StdIn()).empty());
   // One read gave the text, one more found the end; none after that.
@@ -187,7 +188,7 @@ TEST_F(ReadTest, EndOfInputIsPermanent) {
 }
 
 TEST_F(ReadTest, BrokenPipeIsTheEndNotAFailure) {
-  os_.stdin_bytes = "ignored";
+  os_.fs.stdin_bytes = "ignored";
   os_.FailCall(Call::kReadFile, 1, 109);
   EXPECT_EQ(ReadLines(1), (std::vector<std::string>{""}));
   EXPECT_EQ(IoStatus(), 0u);
@@ -208,15 +209,15 @@ TEST_F(ReadTest, UnopenableStdInGives104) {
 class FileTest : public FakeConsoleTest {};
 
 TEST_F(FileTest, OpenReadClose) {
-  os_.files["a.inf"] = "xy";
+  os_.fs.AddFile("a.inf", "xy");
   console::TextStream file;
   console::OpenForReading(file, "a.inf");
   EXPECT_EQ(IoStatus(), 0u);
-  EXPECT_EQ(os_.open_handles, 1);
+  EXPECT_EQ(os_.fs.open_handles, 1);
   EXPECT_EQ(console::ReadNarrowedCharacters(file), "xy");
   EXPECT_TRUE(console::ReadNarrowedCharacters(file).empty());
   console::CloseStream(file);
-  EXPECT_EQ(os_.open_handles, 0);
+  EXPECT_EQ(os_.fs.open_handles, 0);
 }
 
 TEST_F(FileTest, FailedOpenStoresTheSystemCode) {
@@ -230,12 +231,12 @@ TEST_F(FileTest, FailedOpenStoresTheSystemCode) {
 }
 
 TEST_F(FileTest, UnwindingClosesAnOpenFile) {
-  os_.files["a.inf"] = "x";
+  os_.fs.AddFile("a.inf", "x");
   {
     console::TextStream file;
     console::OpenForReading(file, "a.inf");
   }
-  EXPECT_EQ(os_.open_handles, 0);
+  EXPECT_EQ(os_.fs.open_handles, 0);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ class XmlTextTest : public FakeConsoleTest {
   // What `write` puts on standard output.
   template <typename Write>
   std::string Written(Write write, std::string_view text) {
-    os_.writes.clear();
+    os_.fs.writes.clear();
     write(console::StdOut(), text);
     console::FlushStream(console::StdOut());
     return StdOutBytes();

@@ -23,6 +23,7 @@
 namespace {
 
 using console::FakePlatform;
+using console::FakeFileSystem;
 using fuzz::Escaped;
 using fuzz::Fail;
 using fuzz::Require;
@@ -42,8 +43,8 @@ struct Outcome {
 Outcome Run(const std::string& bytes, const std::string& path,
             std::vector<std::uint32_t> read_sizes, int failing_read) {
   fuzz::FreshConsole fresh;
-  fresh.os.files[path] = bytes;
-  fresh.os.read_sizes = std::move(read_sizes);
+  fresh.os.fs.AddFile(path, bytes);
+  fresh.os.fs.read_sizes = std::move(read_sizes);
   if (failing_read != 0)
     fresh.os.FailCall(FakePlatform::Call::kReadFile, failing_read,
                       console::kErrorReadFault);
@@ -57,12 +58,12 @@ Outcome Run(const std::string& bytes, const std::string& path,
     if (infsurvey::FindManufacturerModels(store, &found))
       infsurvey::WriteManufacturerElement(found, path);
   });
-  Require(fresh.os.open_handles == 0, "the INF is closed after the run");
+  Require(fresh.os.fs.open_handles == 0, "the INF is closed after the run");
   Lines lines;
   for (std::size_t i = 0; i < list.size(); ++i) lines.emplace_back(list[i]);
   return {exit_code, std::move(lines),
-          fresh.os.Written(FakePlatform::kStdOutHandle),
-          fresh.os.Written(FakePlatform::kStdErrHandle),
+          fresh.os.fs.Written(FakeFileSystem::kStdOutHandle),
+          fresh.os.fs.Written(FakeFileSystem::kStdErrHandle),
           fresh.os.CallCount(FakePlatform::Call::kReadFile)};
 }
 

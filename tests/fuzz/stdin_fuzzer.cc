@@ -90,8 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string input(reinterpret_cast<const char*>(data) + 1 + count, size - 1 - count);
 
   fuzz::FreshConsole fresh;
-  fresh.os.stdin_bytes = input;
-  fresh.os.read_sizes = read_sizes;
+  fresh.os.fs.stdin_bytes = input;
+  fresh.os.fs.read_sizes = read_sizes;
   LineModel model(input, read_sizes);
   // Each line uses up at least one byte or a waiting 26, and the end is
   // read twice more to see it stays.

@@ -61,10 +61,10 @@ std::u32string AttributeOf(const fuzz::XmlElement& root) {
 // What `write` puts on standard output for `input`.
 template <typename Write>
 std::string Written(fuzz::FreshConsole& fresh, Write write, std::string_view input) {
-  fresh.os.writes.clear();
+  fresh.os.fs.writes.clear();
   write(console::StdOut(), input);
   console::FlushStream(console::StdOut());
-  return fresh.os.Written(console::FakePlatform::kStdOutHandle);
+  return fresh.os.fs.Written(console::FakeFileSystem::kStdOutHandle);
 }
 
 }  // namespace
