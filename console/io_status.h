@@ -9,14 +9,9 @@
 #include <cstdint>
 #include <string>
 
-namespace console {
+#include "console/error_codes.h"
 
-// Codes of the runtime's own.
-enum : std::uint32_t {
-  kErrorStdInNotOpen = 104,
-  kErrorStdOutNotOpen = 105,
-  kErrorNoCharacter = 106,
-};
+namespace console {
 
 struct IoFailure {
   std::uint32_t code = 0;
@@ -39,8 +34,5 @@ inline void IoCheck() {
   if (io_status != 0) [[unlikely]]
     RaiseIoFailure();
 }
-
-// The message of a code: an own text for a few, "I/O error N" for the rest.
-std::string IoErrorMessage(std::uint32_t code);
 
 }  // namespace console

@@ -7,8 +7,7 @@
 // implementations: Win32 (platform_win32.cc), POSIX (platform_posix.cc)
 // and an in-memory fake beside the tests.
 //
-// Failures are reported as Windows error codes on every build, so both
-// builds print the same report for the same fault.
+// Failures are Windows error codes on every build (error_codes.h).
 #pragma once
 
 #include <cstdint>
@@ -17,27 +16,12 @@
 #include <string>
 #include <string_view>
 
+#include "console/error_codes.h"
+
 namespace console {
 
 // A file descriptor on POSIX, a HANDLE on Windows, an index in the fake.
 using Handle = std::intptr_t;
-
-// Windows error codes the runtime names; every other code passes through.
-enum : std::uint32_t {
-  kErrorFileNotFound = 2,
-  kErrorPathNotFound = 3,
-  kErrorTooManyOpenFiles = 4,
-  kErrorAccessDenied = 5,
-  kErrorInvalidHandle = 6,
-  kErrorWriteFault = 29,
-  kErrorReadFault = 30,
-  kErrorSharingViolation = 32,
-  kErrorBrokenPipe = 109,
-  kErrorDiskFull = 112,
-  kErrorFilenameTooLong = 206,
-  kErrorNoData = 232,
-  kErrorIoDevice = 1117,  // for a failure the system gives no code of its own
-};
 
 enum class StdHandle { kInput, kOutput, kError };
 

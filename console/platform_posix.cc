@@ -42,20 +42,20 @@ std::uint32_t WindowsCode(int error, bool writing) {
     case EPIPE: return kErrorNoData;
     case EIO: return writing ? kErrorWriteFault : kErrorReadFault;
     case ENAMETOOLONG: return kErrorFilenameTooLong;
-    case ENOMEM: return 8;          // not enough memory
-    case EROFS: return 19;          // write protected
+    case ENOMEM: return kErrorNotEnoughMemory;
+    case EROFS: return kErrorWriteProtect;
     case ENXIO:
-    case ENODEV: return 55;         // device does not exist
-    case ECONNRESET: return 64;     // network name no longer available
-    case EINVAL: return 87;         // invalid parameter
-    case EBUSY: return 170;         // resource in use
+    case ENODEV: return kErrorDeviceNotThere;
+    case ECONNRESET: return kErrorNetworkNameGone;
+    case EINVAL: return kErrorInvalidParameter;
+    case EBUSY: return kErrorBusy;
     case ETXTBSY: return kErrorSharingViolation;
     case EFBIG:
-    case EOVERFLOW: return 223;     // file too large
-    case ENOTCONN: return 233;      // no process at the other end of the pipe
-    case EDQUOT: return 1295;       // quota exceeded
-    case ETIMEDOUT: return 1460;    // timeout
-    case ELOOP: return 1921;        // name cannot be resolved
+    case EOVERFLOW: return kErrorFileTooLarge;
+    case ENOTCONN: return kErrorPipeNotConnected;
+    case EDQUOT: return kErrorQuotaExceeded;
+    case ETIMEDOUT: return kErrorTimeout;
+    case ELOOP: return kErrorNameNotResolved;
   }
   return kErrorIoDevice;
 }
@@ -131,8 +131,9 @@ std::optional<std::string> LocaleText(const std::string& value,
 }
 
 // The time separator of a strftime time format: the text between the
-// hour and the minute conversions; empty when the format has no hour.
-std::string TimeSeparatorOf(const std::string& format) {
+// hour and the next conversion, empty when another conversion follows at
+// once; nothing when the format has no hour or nothing after it.
+std::optional<std::string> TimeSeparatorOf(const std::string& format) {
   for (std::size_t i = 0; i + 1 < format.size(); ++i) {
     if (format[i] != '%') continue;
     std::size_t conversion = i + 1;
@@ -142,17 +143,17 @@ std::string TimeSeparatorOf(const std::string& format) {
     if (letter == 'T' || letter == 'R') return ":";
     if (letter == 'r') {
       std::string twelve_hour = nl_langinfo(T_FMT_AMPM);
-      if (twelve_hour.find("%r") != std::string::npos) return "";
+      if (twelve_hour.find("%r") != std::string::npos) return std::nullopt;
       return TimeSeparatorOf(twelve_hour);
     }
     if (letter == 'H' || letter == 'I' || letter == 'k' || letter == 'l') {
       std::size_t next = format.find('%', conversion + 1);
-      if (next == std::string::npos) return "";
+      if (next == std::string::npos) return std::nullopt;
       return format.substr(conversion + 1, next - conversion - 1);
     }
     i = conversion;
   }
-  return "";
+  return std::nullopt;
 }
 
 // Every byte is a character of its own; '/' is never part of another
@@ -340,7 +341,10 @@ class PosixLocale final : public Locale {
   }
 
   std::optional<std::string> TimeSeparator() override {
-    return LocaleText(TimeSeparatorOf(nl_langinfo(T_FMT)), 2);
+    std::optional<std::string> separator = TimeSeparatorOf(nl_langinfo(T_FMT));
+    // An empty one is the locale's own, as Windows gives it: no text.
+    if (!separator || separator->empty()) return separator;
+    return LocaleText(*separator, 2);
   }
 };
 

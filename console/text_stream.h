@@ -64,8 +64,15 @@ void FlushStream(TextStream& stream);  // whatever the kind of device
 // The rest of the current line without its line end, of any length, into
 // `line`, whose storage is reused across lines; a CR inside the line is
 // dropped and a 26 ends it.
+//
+// A 26 among the bytes already buffered ends the line and is used up. A 26
+// that a fresh read hands over first is taken as the end of input: it ends
+// the line and stays, so the next line ends at it too, empty, and uses it
+// up. A console hands over one typed line per read, so Ctrl-Z typed first
+// on a line ends the answer in progress and the next one.
 void ReadLineText(TextStream& stream, std::string* line);
-// Moves past the next LF, or to the end of input.
+// Moves past the next LF, or to the end of input; stops before a 26, as at
+// the end of input.
 void SkipLine(TextStream& stream);
 // Opens an existing file for reading; others may read it meanwhile.
 void OpenForReading(TextStream& stream, const std::string& name);

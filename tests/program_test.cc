@@ -36,12 +36,6 @@ TEST_F(ProgramTest, FailureReportTextAndItsFinalFullStop) {
             "Exception EInOutError in module infsurvey.exe at ABCDEF12.\r\n\r\n");
 }
 
-// The other messages of the table show in the reports of the INF reader's
-// tests; no operation of the runtime sets this code any more.
-TEST_F(ProgramTest, CodeOfAnUndecodableCharacter) {
-  EXPECT_EQ(console::IoErrorMessage(106), "Invalid numeric input");
-}
-
 TEST_F(ProgramTest, NormalEndWritesOutTheRest) {
   int code = console::RunMainBlock([] {
     console::WriteText(StdOut(), "done");
