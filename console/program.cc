@@ -12,17 +12,15 @@ namespace {
 
 // Writes the report of `failure` to standard error. Output written before
 // the failure goes out first; when that write-out fails too, the report
-// describes the new failure instead.
+// describes the new failure instead. A failed write-out empties the buffer,
+// so there is never a third failure to report.
 void ReportFailure(IoFailure failure) {
   Os().process.OfferUnhandledFailure(failure.code, failure.address);
-  for (;;) {
-    try {
-      FlushStream(StdOut());
-      IoCheck();
-      break;
-    } catch (const IoFailure& again) {
-      failure = again;  // the buffer is empty now: the next flush is a no-op
-    }
+  try {
+    FlushStream(StdOut());
+    IoCheck();
+  } catch (const IoFailure& again) {
+    failure = again;
   }
   std::string text = Os().code_page.ToOem(FailureReportText(failure));
   Handle error_handle = 0;

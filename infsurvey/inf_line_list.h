@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "console/ascii_text.h"
+
 namespace infsurvey {
 
 // Only the first 60 meaningful lines of an INF are ever read.
@@ -24,7 +26,11 @@ class InfLineList {
   std::string_view operator[](std::size_t i) const {
     return std::string_view(text_).substr(lines_[i].first, lines_[i].length);
   }
-  void clear();
+  void clear() {
+    text_.clear();
+    lines_.clear();
+    pending_ = 0;
+  }
 
   // The line being gathered follows the last line.
   void AppendPending(const char* bytes, std::size_t count) {
@@ -33,7 +39,17 @@ class InfLineList {
   // The pending text, trimmed, becomes a line unless it is empty or a
   // comment (";" first); either way the next pending line starts empty.
   // This is the one place that rule is kept: every list is made this way.
-  void EndPendingLine();
+  void EndPendingLine() {
+    std::string_view line =
+        console::Trim(std::string_view(text_).substr(pending_));
+    if (!line.empty() && line.front() != ';') {
+      std::size_t first = static_cast<std::size_t>(line.data() - text_.data());
+      lines_.push_back({static_cast<std::uint32_t>(first),
+                        static_cast<std::uint32_t>(line.size())});
+      pending_ = first + line.size();
+    }
+    text_.resize(pending_);
+  }
 
  private:
   struct Line {

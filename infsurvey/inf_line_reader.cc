@@ -13,8 +13,9 @@ namespace {
 // carriage return does: INF files stored with LF line ends are as valid
 // to Windows as CR LF ones.) The characters kept are gathered on the stack
 // and join the pending line once per line end or block. Stops after the
-// line that makes kMaxInfLines.
-void FilterBlock(std::string_view block, InfLineList* lines) {
+// line that makes kMaxInfLines, with false: the one place the limit is
+// checked.
+bool FilterBlock(std::string_view block, InfLineList* lines) {
   char kept[console::kStreamBufferSize];  // a block is at most one buffer
   std::size_t count = 0;
   const char* next = block.data();
@@ -37,42 +38,27 @@ void FilterBlock(std::string_view block, InfLineList* lines) {
       lines->AppendPending(kept, count);
       count = 0;
       lines->EndPendingLine();
-      if (lines->size() == kMaxInfLines) return;
+      if (lines->size() == kMaxInfLines) return false;
     }
   }
   lines->AppendPending(kept, count);
+  return true;
 }
 
 }  // namespace
-
-void InfLineList::clear() {
-  text_.clear();
-  lines_.clear();
-  pending_ = 0;
-}
-
-void InfLineList::EndPendingLine() {
-  std::string_view line = console::Trim(std::string_view(text_).substr(pending_));
-  if (!line.empty() && line.front() != ';') {
-    std::size_t first = static_cast<std::size_t>(line.data() - text_.data());
-    lines_.push_back({static_cast<std::uint32_t>(first),
-                      static_cast<std::uint32_t>(line.size())});
-    pending_ = first + line.size();
-  }
-  text_.resize(pending_);
-}
 
 void ReadInfLines(const std::string& inf_path, InfLineList* lines) {
   lines->clear();
   console::TextStream file;
   console::OpenTextFile(file, inf_path);
-  while (lines->size() < kMaxInfLines) {
+  for (;;) {
     std::string_view block = console::ReadTextCharacters(file);
-    if (block.empty()) break;
-    FilterBlock(block, lines);
+    if (block.empty()) {
+      lines->EndPendingLine();  // the last line counts without a line end
+      break;
+    }
+    if (!FilterBlock(block, lines)) break;
   }
-  // The last line counts even without a line end.
-  if (lines->size() < kMaxInfLines) lines->EndPendingLine();
   console::CloseTextFile(file);
 }
 

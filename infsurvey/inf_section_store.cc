@@ -10,6 +10,17 @@ using console::Trim;
 constexpr std::size_t kChains = 256;
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
+// The hash of a name's upper-cased form: for each byte, rotate left by 2,
+// then combine it by exclusive or. Its chain is the hash modulo 256.
+std::uint32_t LookupHash(std::string_view name) {
+  std::uint32_t hash = 0;
+  for (char c : name) {
+    hash = (hash << 2 | hash >> 30) ^
+           static_cast<unsigned char>(console::ToUpperAscii(c));
+  }
+  return hash;
+}
+
 // Puts each name at the head of its chain, from the first to the last;
 // items without a name get no place.
 template <typename NameOf>
@@ -75,15 +86,6 @@ TextSpan Append(InfSectionStore& store, std::string_view text) {
 }
 
 }  // namespace
-
-std::uint32_t LookupHash(std::string_view name) {
-  std::uint32_t hash = 0;
-  for (char c : name) {
-    hash = (hash << 2 | hash >> 30) ^
-           static_cast<unsigned char>(console::ToUpperAscii(c));
-  }
-  return hash;
-}
 
 void LoadLines(InfSectionStore& store, const InfLineList& lines) {
   store.text.clear();

@@ -37,10 +37,6 @@ struct LookupIndex {
   bool current = false;  // false after any change of the list it covers
 };
 
-// The hash of a name's upper-cased form: for each byte, rotate left by 2,
-// then combine it by exclusive or. Its chain is the hash modulo 256.
-std::uint32_t LookupHash(std::string_view name);
-
 struct InfSection {
   TextSpan name;
   // Its entries are InfSectionStore::entries[first_entry, +entry_count).

@@ -6,6 +6,11 @@ namespace infsurvey {
 
 using console::Trim;
 
+namespace {
+// The class an INF without one is read as: any text but "printer" would do.
+constexpr std::string_view kNoClass = "notaprinter";
+}  // namespace
+
 // Blanks around the comma are not part of either name: Windows reads
 // "Acme, NTx86" as "Acme.NTx86" too.
 bool ModelsSectionName(std::string_view value, std::string* name) {
@@ -21,17 +26,13 @@ bool ModelsSectionName(std::string_view value, std::string* name) {
 bool FindManufacturerModels(InfSectionStore& store, ManufacturerModels* found) {
   found->name = {};
   found->models.clear();
-  std::string_view inf_class = ReadValue(store, "Version", "Class", "notaprinter");
+  std::string_view inf_class = ReadValue(store, "Version", "Class", kNoClass);
   if (!console::EqualsIgnoringCase(inf_class, "printer")) return false;
-  // The models list holds the manufacturer entries first: only the first
-  // entry is needed, and only until its models section is known.
-  ReadSectionEntries(store, "Manufacturer", &found->models);
-  if (found->models.empty()) return false;
-  std::string_view first = found->models[0];
-  if (!ModelsSectionName(EntryValue(first), &found->models_section)) {
-    found->models.clear();
-    return false;
-  }
+  // Only the first manufacturer entry counts.
+  ReadSectionEntries(store, "Manufacturer", &found->manufacturers);
+  if (found->manufacturers.empty()) return false;
+  std::string_view first = found->manufacturers[0];
+  if (!ModelsSectionName(EntryValue(first), &found->models_section)) return false;
   found->name = EntryName(first);
   ReadSectionEntries(store, found->models_section, &found->models);
   return true;

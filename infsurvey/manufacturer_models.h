@@ -16,6 +16,7 @@ struct ManufacturerModels {
   std::string_view name;       // name part of the first [Manufacturer] entry
   std::string models_section;  // the section its value names
   EntryList models;            // that section's entries; none when missing
+  EntryList manufacturers = {};  // the [Manufacturer] entries, kept for reuse
 };
 
 // The models section that a manufacturer value names: its text before the

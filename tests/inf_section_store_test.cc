@@ -68,15 +68,6 @@ TEST(InfSectionStore, WorkedExample) {
   EXPECT_TRUE(Entries(store, "Acme.NTamd64").empty());
 }
 
-TEST(LookupHash, RotatesAndCombines) {
-  EXPECT_EQ(LookupHash("CLASS"), 21775u);
-  EXPECT_EQ(LookupHash("Class"), 21775u);
-  EXPECT_EQ(LookupHash("CLASS") % 256, 15u);
-  EXPECT_EQ(LookupHash(""), 0u);
-  // 17 bytes rotate the first one all the way round: bits are never lost.
-  EXPECT_EQ(LookupHash(std::string(1, '\x01') + std::string(16, '\0')), 1u);
-}
-
 struct ValueCase {
   const char* name;
   std::vector<std::string> lines;
@@ -119,6 +110,9 @@ TEST(InfSectionStore, ReadValueRules) {
       {"plain entries have no key", {"[s]", "LP500Install"}, "s", "LP500Install",
        "default"},
       {"no header at all", {"Class=Printer"}, "", "Class", "default"},
+      // "A" and "@A" share a chain of the lookup index.
+      {"sections of one chain", {"[A]", "k=a", "[@A]", "k=b"}, "a", "k", "a"},
+      {"keys of one chain", {"[s]", "A=a", "@A=b"}, "s", "a", "a"},
   };
   for (const ValueCase& c : cases) {
     InfSectionStore store;
