@@ -4,6 +4,7 @@ parser. Every driver has exactly one row, and every value shows as the
 catalogue holds it, escaped once."""
 import argparse
 import html.parser
+import json
 import os
 import subprocess
 import sys
@@ -19,31 +20,10 @@ EXAMPLES = os.path.join(os.path.dirname(__file__), "..", "..", "examples",
                         "driver-repository")
 
 
-def inf(manufacturer_line, *sections):
-    lines = [b"[Version]", b"Class=Printer", b"[Manufacturer]",
-             manufacturer_line]
-    for section in sections:
-        lines += section
-    return b"\r\n".join(lines) + b"\r\n"
-
-
-# Each value is what a user might really meet: markup characters, text that
-# already looks escaped, runs of blanks, tabs, an empty value.
-AWKWARD = {
-    b"fab & <co>'s.inf_amd64_1": inf(
-        b'"Fab & <Co>"=Fab,NTamd64',
-        [b"[Fab.NTamd64]",
-         b'"&amp; already escaped"=a.gpd, &lt;not a tag&gt; &#65;',
-         b'"Two  blanks"=b.gpd,\tUSBPRINT\\Tab\t"q"',
-         b"Empty="]),
-    b"second \"fab\".inf_x86_2": inf(
-        b'"Fab & <Co>"=Fab,NTx86',
-        [b"[Fab.NTx86]", b"Later=c.gpd, ]]> and ' and \""]),
-    b"lower.inf_3": inf(b'"fab & <co>"=Fab,NTx86',
-                        [b"[Fab.NTx86]", b"Case=d.gpd"]),
-    b"lonely \xe9.inf_4": inf(b"Lonely=Lonely,NTx86"),  # no models section
-    b"fab empty.inf_5": inf(b'"Fab & <Co>"=Fab,NTia64'),
-}
+# Names and values a user might really meet, shared with the browser
+# tests; see its "about".
+AWKWARD = os.path.join(os.path.dirname(__file__), "..", "data",
+                       "awkward-repository.json")
 
 
 def unpad(text, head, tail):
@@ -213,23 +193,28 @@ class Stylesheet(harness.Case):
         self.assertEqual([len(g) for g in groups], [6, 2, 2])
 
     def test_awkward_names_and_values(self):
-        repository = os.path.join(self.scratch.name, "it's <a> & b").encode()
-        for folder, content in AWKWARD.items():
-            path = os.path.join(repository, folder)
+        with open(AWKWARD, encoding="utf-8") as f:
+            awkward = json.load(f)
+        repository = os.path.join(self.scratch.name.encode(),
+                                  awkward["repository"].encode("latin-1"))
+        for folder, files in awkward["packages"].items():
+            path = os.path.join(repository, folder.encode("latin-1"))
             os.makedirs(path)
-            with open(os.path.join(path, folder.split(b".inf")[0] + b".inf"),
-                      "wb") as f:
-                f.write(content)
+            for name, lines in files.items():
+                with open(os.path.join(path, name.encode("latin-1")), "wb") as f:
+                    f.write("".join(line + "\r\n" for line in lines)
+                            .encode("latin-1"))
         catalogue = self.survey(repository + b"/",
-                                b"Line one & <two>\n\tline  two \xe9")
+                                awkward["comment"].encode("latin-1"))
         for literal in (b"&amp;amp; already", b"&lt;Co>", b"and &quot;\r\n"):
             self.assertIn(literal, catalogue)
         groups = self.assertPage(catalogue)
         by_name = {g[0][1][0]: g for g in groups}
         self.assertEqual(sorted(by_name),
-                         ["Fab & <Co>", "Lonely", "fab & <co>"])
+                         ["@cmd", "Fab & <Co>", "Lonely", "fab & <co>"])
         self.assertEqual([cls for cls, _ in by_name["Fab & <Co>"]],
-                         ["driver"] * 3 + ["empty", "driver"])
+                         ["driver"] * 4 + ["empty", "driver"])
+        self.assertEqual([cls for cls, _ in by_name["@cmd"]], ["driver"] * 2)
         self.assertEqual(by_name["Lonely"][0][0], "empty")
 
     def test_catalogue_from_windows(self):

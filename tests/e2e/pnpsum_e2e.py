@@ -50,23 +50,26 @@ class Dialogue(harness.Case):
 
 
 class FailingStreams(harness.Case):
-    def test_disk_full(self):
-        result = run(stdin=b"Acme\nLaser 200\n", stdout_kind="full")
-        self.assertEqual(result.stdout, b"")
-        self.assertReport(result, "I/O error 112.")
+    # One answer pair's output waits in the first 128-byte block and fails
+    # at the last write-out; forty pairs' fails in the middle of the run.
+    ANSWERS = [("one block", b"Acme\nLaser 200\n"),
+               ("many blocks", b"Acme\nLaser 200\n" * 40 + b"\n\n")]
 
-    def test_closed_standard_output(self):
-        result = run(stdin=b"Acme\nLaser 200\n", stdout_kind="closed")
-        self.assertReport(result, "I/O error %d." % harness.failure_code("closed output"))
+    def test_failing_standard_output(self):
+        self.assertGreater(len(run(stdin=self.ANSWERS[1][1]).stdout), 8 * 128)
+        for label, answers in self.ANSWERS:
+            for kind, code in (("full", "full"), ("gone", "gone"),
+                               ("closed", "closed output")):
+                with self.subTest(label + ", " + kind):
+                    result = run(stdin=answers, stdout_kind=kind)
+                    self.assertEqual(result.stdout, b"")
+                    self.assertReport(result, "I/O error %d."
+                                      % harness.failure_code(code))
 
     def test_closed_standard_input(self):
         result = run(stdin_kind="closed", stdout_kind="pipe")
         self.assertEqual(result.stdout, b"MFG: ")
         self.assertReport(result, "I/O error %d." % harness.failure_code("closed input"))
-
-    def test_reader_gone_before_the_output_is_written(self):
-        result = run(stdin=b"Acme\nLaser 200\n", stdout_kind="gone")
-        self.assertReport(result, "I/O error %d." % harness.failure_code("gone"))
 
 
 if __name__ == "__main__":
