@@ -60,6 +60,17 @@ TEST_F(PosixPlatformTest, ListFolderByPrefix) {
   EXPECT_TRUE(files.empty());  // "Mixed.INF" does not begin with "mi"
 }
 
+// Names are bytes to the POSIX platform, whatever code page is in use: a
+// "/" after a lead byte of the fake's is still a separator.
+TEST_F(PosixPlatformTest, NamesAreBytesUnderAnotherCodePage) {
+  std::filesystem::create_directory(folder_ + "/d\x81");
+  std::ofstream(folder_ + "/d\x81/Mixed.INF") << "x";
+  console::ScopedFakeConsole fake;
+  fake.os.lead_bytes = std::string("\x81");
+  EXPECT_EQ(console::SystemPlatform().files.FindFile(folder_ + "/d\x81/mixed.inf"),
+            folder_ + "/d\x81/Mixed.INF");
+}
+
 // The failing shim wraps the real file system as it wraps the fake.
 TEST_F(PosixPlatformTest, FailuresInjectedIntoTheRealFileSystem) {
   std::ofstream(folder_ + "/long.inf") << std::string(300, 'x');

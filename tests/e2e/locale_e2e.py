@@ -197,6 +197,13 @@ class TimeNames(Case):
                 self.assertEqual(names, tuple(expected.decode(encoding).split()))
                 self.assertNotRegex(names[0] + names[1], "[A-Za-z\u0080-\u00ff]")
 
+    def test_empty_time_separator_shows_as_nothing(self):
+        if harness.on_windows():
+            self.skipTest("a glibc locale of the tests' own")
+        with tempfile.TemporaryDirectory() as empty:
+            catalogue = self.survey(empty + "/", locale_env(LC_ALL="xx_XX.UTF-8"))
+        self.assertRegex(catalogue, rb' time="\d{6} [A-Z][a-z]{2} \d\d [A-Z][a-z]+ \d{4}" >')
+
 
 class DoubleByteNames(Case):
     """Folders and comments in the system's double-byte code page."""
