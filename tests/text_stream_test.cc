@@ -187,23 +187,21 @@ TEST_F(ReadTest, EndOfInputIsPermanent) {
   EXPECT_EQ(os_.CallCount(Call::kReadFile), 2);
 }
 
-TEST_F(ReadTest, BrokenPipeIsTheEndNotAFailure) {
-  os_.fs.stdin_bytes = "ignored";
-  os_.FailCall(Call::kReadFile, 1, 109);
-  EXPECT_EQ(ReadLines(1), (std::vector<std::string>{""}));
-  EXPECT_EQ(IoStatus(), 0u);
-}
-
-TEST_F(ReadTest, FailedReadEndsInputAndKeepsTheCode) {
-  os_.FailCall(Call::kReadFile, 1, 6);
-  EXPECT_EQ(ReadLines(1), (std::vector<std::string>{""}));
-  EXPECT_EQ(IoStatus(), 6u);
-}
-
-TEST_F(ReadTest, UnopenableStdInGives104) {
-  os_.FailCall(Call::kGetStdHandle, 1, 6);
-  EXPECT_EQ(ReadLines(1), (std::vector<std::string>{""}));
-  EXPECT_EQ(IoStatus(), 104u);
+// Each failure ends the input: a broken pipe quietly, as the end it is;
+// any other with its code; standard input that cannot be had with 104.
+TEST_F(ReadTest, FailuresEndTheInput) {
+  struct Case {
+    Call call;
+    std::uint32_t code, status;
+  };
+  for (const Case& c : {Case{Call::kReadFile, 109, 0}, Case{Call::kReadFile, 6, 6},
+                        Case{Call::kGetStdHandle, 6, 104}}) {
+    console::ScopedFakeConsole fresh;
+    fresh.os.fs.stdin_bytes = "ignored";
+    fresh.os.FailCall(c.call, 1, c.code);
+    EXPECT_EQ(ReadLines(1), (std::vector<std::string>{""})) << c.code;
+    EXPECT_EQ(IoStatus(), c.status) << c.code;
+  }
 }
 
 class FileTest : public FakeConsoleTest {};
