@@ -145,20 +145,28 @@ struct Platform {
   Locale& locale;
 };
 
-// The platform in use. Until one is set, and after SetPlatform(nullptr),
-// it is the system's own, so no caller ever meets a missing platform.
-//
+// The real platform of this build. The programs' main() passes their
+// arguments; without them, argument 0 is still the executable's path.
+const Platform& SystemPlatform(int argc = 0, char** argv = nullptr);
+
 // The platform, the standard streams and the I/O status are reached
 // globally rather than passed along: every statement of both programs
 // uses them, so a parameter would sit on nearly every function, while the
 // tests and fuzzers set them in one place (tests/fake_platform.h).
-const Platform& Os();
+inline const Platform* platform_in_use = nullptr;
+
+// The platform in use. Until one is set, and after SetPlatform(nullptr),
+// it is the system's own, so no caller ever meets a missing platform.
+inline const Platform& Os() {
+  return platform_in_use != nullptr ? *platform_in_use : SystemPlatform();
+}
+
 // Sets the platform in use and gives the one set before (nullptr for the
 // system's own).
-const Platform* SetPlatform(const Platform* platform);
-
-// The real platform of this build. The programs' main() passes their
-// arguments; without them, argument 0 is still the executable's path.
-const Platform& SystemPlatform(int argc = 0, char** argv = nullptr);
+inline const Platform* SetPlatform(const Platform* platform) {
+  const Platform* previous = platform_in_use;
+  platform_in_use = platform;
+  return previous;
+}
 
 }  // namespace console
