@@ -27,7 +27,7 @@ void ReportFailure(IoFailure failure) {
   if (Os().files.GetStdHandle(StdHandle::kError, &error_handle) != 0) return;
   // Nothing is left to tell of a report that cannot be written.
   Os().files.WriteFile(error_handle, text.data(),
-                 static_cast<std::uint32_t>(text.size()));
+                       static_cast<std::uint32_t>(text.size()));
   Os().files.WriteFile(error_handle, "\r\n", 2);
 }
 

@@ -128,8 +128,8 @@ inline void FillAhead(TextStream& stream, std::uint32_t count) {
   std::memmove(stream.buffer, stream.buffer + stream.position, kept);
   stream.position = 0;
   std::uint32_t got = 0;
-  std::uint32_t code = Os().files.ReadFile(stream.handle, stream.buffer + kept,
-                                     kStreamBufferSize - kept, &got);
+  std::uint32_t code = Os().files.ReadFile(
+      stream.handle, stream.buffer + kept, kStreamBufferSize - kept, &got);
   if (code != 0) {
     got = 0;
     // A pipe whose writer has gone has simply ended.

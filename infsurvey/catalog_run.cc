@@ -51,8 +51,8 @@ void CatalogRun() {
   // The list is complete before the first line is written.
   std::vector<std::string> package_folders = ListPackageFolders(repository_folder);
 
-  WriteCatalogHead(repository_folder,
-                   CatalogTimeStamp(locale, console::Os().locale.GetLocalTime()),
+  console::LocalTime now = console::Os().locale.GetLocalTime();
+  WriteCatalogHead(repository_folder, CatalogTimeStamp(locale, now),
                    catalog_comment);
   InfWorkspace workspace;
   for (const std::string& folder : package_folders) {

@@ -24,7 +24,7 @@ std::string LowerCaseName(std::string name) {
 std::vector<std::string> ListPackageFolders(const std::string& repository_folder) {
   std::vector<std::string> folders;
   console::Os().files.ListFolder(repository_folder,
-                           [&](const console::FolderEntry& entry) {
+                                 [&](const console::FolderEntry& entry) {
     if (!entry.folder || entry.name.empty() || entry.name[0] == '.') return;
     folders.push_back(repository_folder + entry.name);
   });

@@ -80,8 +80,8 @@ void WriteReplaced(console::TextStream& out, std::string_view text,
   std::size_t ascii = console::PrintableAsciiPrefix(text);
   Replace(out, text.substr(0, ascii), replacements);
   if (ascii < text.size()) {
-    Replace(out, XmlAllowedCharacters(console::Os().code_page.ToUtf8(text.substr(ascii))),
-            replacements);
+    std::string utf8 = console::Os().code_page.ToUtf8(text.substr(ascii));
+    Replace(out, XmlAllowedCharacters(utf8), replacements);
   }
 }
 
