@@ -37,8 +37,10 @@ export const ENGINES = (process.env.GRIDPANE_ENGINES || 'chromium firefox webkit
 //   goto(url), evaluate(fn, ...args) (fn runs in the page; JSON in and out),
 //   waitFor(fn, arg, ms), choose(files) (through #files), type(selector, text),
 //   press(key) (a key name: 'Backspace'), select(selector, value), click(selector),
+//   inject(source) (a script text run in the page whatever its policy),
 //   errors() (uncaught errors of the page since the last call), pids() (the
-//   browser's processes), version, close().
+//   browser's processes), version, close(), kill() (when close would wait on
+//   a tab that does not answer).
 export async function launch(engine) {
   if (engine === 'webkit') return launchWebKit();
   const options = PUPPETEER[engine];
@@ -54,6 +56,7 @@ export async function launch(engine) {
     engine, version, page,
     goto: (url) => page.goto(url, { timeout: 600000 }),
     evaluate: (fn, ...args) => page.evaluate(fn, ...args),
+    inject: (source) => page.evaluate(source),
     waitFor: (fn, arg, ms = 600000) => page.waitForFunction(fn, { timeout: ms, polling: 50 }, arg),
     choose: async (files) => (await page.$('#files')).uploadFile(...files),
     type: (selector, text) => page.type(selector, text),
@@ -63,6 +66,7 @@ export async function launch(engine) {
     errors: () => errors.splice(0),
     pids: () => [browser.process().pid],
     close: () => browser.close(),
+    kill: () => browser.process()?.kill('SIGKILL'),
   };
 }
 
@@ -133,6 +137,7 @@ async function launchWebKit() {
       });
     },
     evaluate,
+    inject: (source) => driver.executeScript(source),
     waitFor: (fn, arg, ms = 600000) => until('the page', () => evaluate(fn, arg), ms),
     // The chooser takes several files as lines of one text.
     choose: async (files) => (await driver.findElement(By.css('#files'))).sendKeys(files.join('\n')),
@@ -142,6 +147,7 @@ async function launchWebKit() {
     click: async (selector) => (await driver.findElement(By.css(selector))).click(),
     errors: async () => (await evaluate(() => (window.__errors || []).splice(0))) ?? [],
     pids: () => [server.pid],
+    kill: () => { server.kill('SIGKILL'); xvfb.kill('SIGKILL'); },
     close: async () => {
       try { await driver.quit(); } finally { stop(); }
     },
@@ -207,9 +213,25 @@ export async function drawn(page, act, ms) {
                             && document.documentElement.dataset.grid === 'complete', before, ms);
 }
 
-// gridpane.html opened from disk, with `files` given through its chooser.
-export async function openCatalogues(page, files) {
-  await page.goto(fileUrl(PAGE));
+// Keeps what the page's content policy refuses from now on, and what
+// #progress says; violations(page) gives the first and empties the list.
+export const watch = (page) => page.evaluate(() => {
+  window.__violations = [];
+  document.addEventListener('securitypolicyviolation',
+                            (e) => window.__violations.push(`${e.violatedDirective} ${e.blockedURI}`));
+  window.__progress = [];
+  const progress = document.querySelector('#progress');
+  if (progress) {
+    new MutationObserver(() => window.__progress.push(progress.textContent.trim()))
+      .observe(progress, { childList: true, characterData: true, subtree: true, attributes: true });
+  }
+});
+export const violations = (page) => page.evaluate(() => (window.__violations || []).splice(0));
+
+// gridpane.html opened from disk (or `url`), with `files` given through its chooser.
+export async function openCatalogues(page, files, url = fileUrl(PAGE)) {
+  await page.goto(url);
+  await watch(page);
   await chooseCatalogues(page, files);
 }
 
