@@ -12,7 +12,8 @@ import net from 'node:net';
 import path from 'node:path';
 
 export const SOURCE = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
-export const PAGE = path.join(SOURCE, 'infsurvey', 'gridpane.html');
+// GRIDPANE_PAGE tries another copy of the page (a change, a fault put in).
+export const PAGE = process.env.GRIDPANE_PAGE || path.join(SOURCE, 'infsurvey', 'gridpane.html');
 export const STYLESHEET = path.join(SOURCE, 'infsurvey', 'gridpane.xsl');
 export const fileUrl = (file) => pathToFileURL(file).href;
 
