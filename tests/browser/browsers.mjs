@@ -99,16 +99,25 @@ async function until(what, probe, ms = 20000) {
 async function launchWebKit() {
   const xvfb = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1280x900x24', '-nolisten', 'tcp'],
                      { stdio: ['ignore', 'ignore', 'inherit', 'pipe'] });
+  // A program that is not there fails at once, not after the wait.
+  let failed = null;
+  const started = (child, name) => child.on('error', (e) => {
+    failed = new Error(`${name} did not start (${e.message}): scripts/setup.sh installs it`);
+  });
+  started(xvfb, 'Xvfb');
   let shown = '';
   xvfb.stdio[3].on('data', (chunk) => { shown += chunk; });
-  const display = ':' + (await until('Xvfb', () => /\n/.test(shown) && shown.trim())).trim();
+  const display = ':' + (await until('Xvfb', () => {
+    if (failed) throw failed;
+    return /\n/.test(shown) && shown.trim();
+  })).trim();
   const port = await freePort();
-  const server = spawn('WebKitWebDriver', [`--port=${port}`, '--host=127.0.0.1'],
-                       { stdio: 'ignore', env: { ...process.env, DISPLAY: display } });
+  const server = started(spawn('WebKitWebDriver', [`--port=${port}`, '--host=127.0.0.1'],
+                               { stdio: 'ignore', env: { ...process.env, DISPLAY: display } }), 'WebKitWebDriver');
   const stop = () => { server.kill(); xvfb.kill(); };
   let driver;
   try {
-    await until('WebKitWebDriver', () => new Promise((resolve) => {
+    await until('WebKitWebDriver', () => failed ? Promise.reject(failed) : new Promise((resolve) => {
       const socket = net.connect(port, '127.0.0.1', () => { socket.end(); resolve(true); })
         .on('error', () => resolve(false));
     }));
