@@ -54,7 +54,7 @@ export async function launch(engine) {
   page.on('pageerror', (e) => /^XML Parsing Error/.test(e.message) || errors.push(e.message));
   const version = await browser.version();
   return {
-    engine, version, page,
+    engine, version,
     goto: (url) => page.goto(url, { timeout: 600000 }),
     evaluate: (fn, ...args) => page.evaluate(fn, ...args),
     inject: (source) => page.evaluate(source),
