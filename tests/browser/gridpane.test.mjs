@@ -471,8 +471,7 @@ for (const engine of ENGINES) {
           const shown = await messages(page);
           const grid = await readGrid(page);
           if (kind.shows !== 'rows') {
-            assert.ok(shown.some(([, text]) => text.includes(kind.name) && (!kind.checkMessage || kind.checkMessage(text))),
-                      JSON.stringify(shown));
+            assert.ok(shown.some(([, text]) => text.startsWith(`${kind.name} ${kind.says}`)), JSON.stringify(shown));
           }
           if (kind.shows !== 'message') assert.ok(grid.rows.some((r) => r[0] === 'driver'), kind.name);
           if (kind.drivers) assert.match(grid.counts.replace(/(\d)[,.\u00a0\u202f ](?=\d{3}\b)/g, '$1'), new RegExp(` ${kind.drivers} drivers$`));

@@ -3,7 +3,8 @@
 // watches: nothing may ever be fetched from it.
 //
 // Each kind: { name (the file's name), bytes, shows: 'rows' | 'message' |
-// 'warning' (rows and a message), check(grid, shown) (optional, extra) }.
+// 'warning' (rows and a message), says (what its message says after the
+// file's name, the start of it), check(grid) (optional, extra) }.
 const head = (extra = '', encoding = 'utf-8') => `<?xml version="1.0" encoding="${encoding}"?>\n${extra}`
   + `<drivers\n location='/r/'\n time="12:00:00 Tue 08 December 2026" >\n  <comment>\nhostile\n  </comment>\n`;
 const driver = (name, text = 'X.GPD,USBPRINT\\X') => `    <driver name='${name}' >\n       ${text}\n    </driver>\n`;
@@ -27,13 +28,13 @@ export function hostileCatalogues({ bait, scale = 50000 }) {
     // Refused before the parser sees them: no catalogue declares entities.
     utf8('entity-103k.xml', catalogue(maker('E', '/r/e.inf_1/e.inf',
       Array.from({ length: 200 }, () => driver('&big;')).join(''))
-      , `<!DOCTYPE drivers [<!ENTITY big "${big}">]>\n`), { shows: 'message' }),
+      , `<!DOCTYPE drivers [<!ENTITY big "${big}">]>\n`), { shows: 'message', says: 'is not read: it declares entities' }),
     utf8('laughs.xml', catalogue(maker('L', '/r/l.inf_1/l.inf', driver('&l9;')),
       '<!DOCTYPE drivers [<!ENTITY l0 "ha">'
       + Array.from({ length: 9 }, (_, k) => `<!ENTITY l${k + 1} "${`&l${k};`.repeat(10)}">`).join('')
-      + ']>\n'), { shows: 'message' }),
+      + ']>\n'), { shows: 'message', says: 'is not read: it declares entities' }),
     utf8('external-entity.xml', catalogue(maker('X', '/r/x.inf_1/x.inf', driver('&ext;')),
-      `<!DOCTYPE drivers [<!ENTITY ext SYSTEM "${bait}/entity">]>\n`), { shows: 'message' }),
+      `<!DOCTYPE drivers [<!ENTITY ext SYSTEM "${bait}/entity">]>\n`), { shows: 'message', says: 'is not read: it declares entities' }),
     // Large shapes: shown, in blocks, without freezing the tab.
     utf8('path-1mb.xml', catalogue(maker('Long', '/r/' + 'p'.repeat(1 << 20) + '/long.inf', driver('Long 1'))),
       { shows: 'rows', check: (grid) => holding(grid, 'Long 1').length === 1 }),
@@ -45,18 +46,19 @@ export function hostileCatalogues({ bait, scale = 50000 }) {
       maker(`Maker ${k}`, `/r/m${k}.inf_1/m.inf`, driver(`M ${k}`))).join('')), { shows: 'rows', drivers: scale }),
     // Cut short deep inside: the repair shows what is complete.
     utf8('unclosed.xml', head() + maker('Deep', '/r/d.inf_1/d.inf', driver('Deep 1')) + '<a>'.repeat(100000),
-      { shows: 'warning' }),
+      { shows: 'warning', says: 'is incomplete: it breaks off' }),
     // Decoding: strict, and exact.
-    { name: 'invalid-utf8.xml', bytes: invalid, shows: 'message' },
+    { name: 'invalid-utf8.xml', bytes: invalid, shows: 'message', says: 'is not valid UTF-8' },
     utf8('unknown-label.xml', catalogue(maker('U', '/r/u.inf_1/u.inf', driver('U 1')), '', 'x-no-such-charset'),
-      { shows: 'message' }),
+      { shows: 'message', says: 'declares the encoding "x-no-such-charset", which this browser cannot read.' }),
     { name: 'latin1.xml', bytes: latin1, shows: 'rows',
       // 0x80 is U+0080 (shown by its code), not the euro sign of windows-1252.
       check: (grid) => grid.rows.some((r) => r.some((v) => /^Euro (\u0080|\u27E8U\+0080\u27E9) \u00a4 \u00ff$/.test(v)))
         && holding(grid, 'Caf\u00e9').length > 0 },
     // Foreign roots are not catalogues, and say so in words that make sense.
     utf8('xhtml-root.xml', '<?xml version="1.0"?>\n<drivers xmlns="http://www.w3.org/1999/xhtml"><manufacturer/></drivers>\n',
-      { shows: 'message', checkMessage: (text) => !/<drivers>, not <drivers>/.test(text) }),
+      { shows: 'message', says: 'is XML but not an infsurvey catalogue: its root element is <drivers>'
+                                + ' in the namespace http://www.w3.org/1999/xhtml, not <drivers>.' }),
     // Direction changes and invisible characters are shown as what they are.
     utf8('invisible.xml', catalogue(maker('Acme', '/r/a.inf_1/a.inf', driver('Invoice\u202Efdp.exe'))
       + maker('Acme\u200B', '/r/b.inf_1/b.inf', driver('Twin'))), {
