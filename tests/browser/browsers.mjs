@@ -8,6 +8,7 @@ import puppeteer from 'puppeteer-core';
 import { Builder, By, Key } from 'selenium-webdriver';
 import { spawn } from 'node:child_process';
 import { fileURLToPath, pathToFileURL } from 'node:url';
+import fs from 'node:fs';
 import net from 'node:net';
 import path from 'node:path';
 
@@ -39,6 +40,7 @@ export const ENGINES = (process.env.GRIDPANE_ENGINES || 'chromium firefox webkit
 //   waitFor(fn, arg, ms), choose(files) (through #files), type(selector, text),
 //   press(key) (a key name: 'Backspace'), select(selector, value), click(selector),
 //   inject(source) (a script text run in the page whatever its policy),
+//   viewport(width, height), screenshot(file) (a PNG of what is in sight),
 //   errors() (uncaught errors of the page since the last call), pids() (the
 //   browser's processes), version, close(), kill() (when close would wait on
 //   a tab that does not answer).
@@ -64,6 +66,8 @@ export async function launch(engine) {
     press: (key) => page.keyboard.press(key),
     select: (selector, value) => page.evaluate(selectInPage, selector, value),
     click: (selector) => page.click(selector),
+    viewport: (width, height) => page.setViewport({ width, height }),
+    screenshot: (file) => page.screenshot({ path: file }),
     errors: () => errors.splice(0),
     pids: () => [browser.process().pid],
     close: () => browser.close(),
@@ -155,6 +159,8 @@ async function launchWebKit() {
     press: async (key) => driver.switchTo().activeElement().then((e) => e.sendKeys(keys[key] ?? key)),
     select: (selector, value) => evaluate(selectInPage, selector, value),
     click: async (selector) => (await driver.findElement(By.css(selector))).click(),
+    viewport: (width, height) => driver.manage().window().setRect({ width, height }),
+    screenshot: async (file) => fs.writeFileSync(file, await driver.takeScreenshot(), 'base64'),
     errors: async () => (await evaluate(() => (window.__errors || []).splice(0))) ?? [],
     pids: () => [server.pid],
     kill: () => { server.kill('SIGKILL'); xvfb.kill('SIGKILL'); },
