@@ -100,8 +100,8 @@ test('code point order, as xsltproc sorts', () => {
 });
 
 // Catalogues as the page reads them: {name: {manufacturer: {path: [driver names]}}}.
-function catalogues(spec) {
-  return Object.entries(spec).map(([name, files]) => {
+function catalogues(layout) {
+  return Object.entries(layout).map(([name, files]) => {
     const catalogue = core.newCatalogue(name, '/r/', 't', '\nc\n  ', false);
     for (const [manufacturer, paths] of Object.entries(files)) {
       for (const [path, drivers] of Object.entries(paths)) {
