@@ -1,54 +1,160 @@
-// Times gridpane.html in one browser against its floor: the same browser
-// loading the static page that xsltproc makes with gridpane.xsl from the
-// same catalogue.
+// Times gridpane.html in one browser, driven as the browser tests drive it.
 //
-//   node bench/page.mjs ENGINE CATALOGUE FLOOR_PAGE REPS
+//   node bench/page.mjs single ENGINE CATALOGUE FLOOR_PAGE REPS
+//   node bench/page.mjs fleet ENGINE DIR REPS
+//   node bench/page.mjs hostile ENGINE REPS
 //
-// Prints one line of medians (ms): floor, page complete, page first rows,
-// and the slowest answer of the filter to a key (first rows shown).
-// Floor: from navigation until the load event has passed and a frame is
-// painted. Page: from the chooser's change event until the grid is drawn
-// whole (or its first rows are), painted. Filter: from the input event
-// until the first rows of the new grid are painted.
+// single: against its floor, the same browser loading the static page
+// that xsltproc makes with gridpane.xsl from the same catalogue. One line
+// of medians (ms): floor, page complete, the ratio, page first rows, and
+// the slowest answer of the filter to a key. Floor: from navigation until
+// the load event has passed and a frame is painted. Page: from the
+// chooser's change event until the grid is drawn whole (or its first rows
+// are), painted. Filter: from the input event until the first rows of the
+// new grid are painted.
+//
+// fleet: every catalogue in DIR chosen at once. Medians (ms) from the
+// choice to the first progress shown, to the first rows, to the grid
+// complete; the slowest filter key; the coverage view and "missing from"
+// (the first catalogue), from the choice to the grid complete; and the
+// memory the browser's processes took for the catalogues (proportional
+// set size, all processes), in MiB per 100,000 rows.
+//
+// hostile: a single catalogue of 200,000 rows, made by the tests'
+// hostile.mjs (200,000 drivers of one INF file; 200,000 manufacturers):
+// the page complete and the slowest filter key, medians (ms).
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
 import { launch, fileUrl, PAGE, drawn } from '../tests/browser/browsers.mjs';
+import { hostileCatalogues } from '../tests/browser/hostile.mjs';
 
-const [engine, catalogue, floorPage, repsText] = process.argv.slice(2);
-const reps = Number(repsText || 3);
+const [mode, engine, ...rest] = process.argv.slice(2);
 const median = (xs) => [...xs].sort((a, b) => a - b)[(xs.length - 1) >> 1];
-const between = (page, from, to) => page.evaluate((a, b) => {
-  const last = (name) => performance.getEntriesByName(name).at(-1).startTime;
-  return last(b) - last(a);
-}, 'gridpane:' + from, 'gridpane:' + to);
+const KEYS = ['u', 's', 'b', 'Backspace', 'Backspace', 'Backspace'];
 
-const browser = await launch(engine);
-const results = { floor: [], complete: [], first: [], filter: [] };
+// From the last `from` mark to the first `to` mark after it.
+const since = (page, from, to) => page.evaluate((a, b) => {
+  const start = performance.getEntriesByName(a).at(-1).startTime;
+  return performance.getEntriesByName(b).find((e) => e.startTime >= start).startTime - start;
+}, from, 'gridpane:' + to);
+
+// Keys as a user types them, each waited for; the slowest counts.
+async function slowestKey(page) {
+  let slowest = 0;
+  await page.click('#filter');
+  for (const key of KEYS) {
+    await drawn(page, () => page.press(key), 900000);
+    slowest = Math.max(slowest, await since(page, 'gridpane:filter', 'first-rows'));
+  }
+  return slowest;
+}
+
+// A choice in #show, timed from the change to the grid complete.
+async function shown(page, value) {
+  await drawn(page, () => page.evaluate((v) => {
+    performance.mark('bench:show');
+    const select = document.querySelector('#show');
+    select.value = v;
+    select.dispatchEvent(new Event('change'));
+  }, value), 900000);
+  return since(page, 'bench:show', 'complete');
+}
+
+// Proportional set size of `root` and every process under it, in KiB.
+function pssKiB(root) {
+  const parent = new Map();
+  for (const pid of fs.readdirSync('/proc').filter((p) => /^\d+$/.test(p))) {
+    try {
+      const stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
+      parent.set(+pid, +stat.slice(stat.lastIndexOf(')') + 2).split(' ')[1]);
+    } catch { /* gone */ }
+  }
+  const tree = new Set([root]);
+  for (let grew = true; grew;) {
+    grew = false;
+    for (const [pid, ppid] of parent) if (tree.has(ppid) && !tree.has(pid)) { tree.add(pid); grew = true; }
+  }
+  let total = 0;
+  for (const pid of tree) {
+    try {
+      total += +/^Pss:\s+(\d+)/m.exec(fs.readFileSync(`/proc/${pid}/smaps_rollup`, 'utf8'))[1];
+    } catch { /* gone */ }
+  }
+  return total;
+}
+const settle = () => new Promise((resolve) => setTimeout(resolve, 1500));
+
+const page = await launch(engine);
+let line;
 try {
-  const page = await browser.newPage();
-  for (let k = 0; k < reps; k++) {
-    // In turn, each in a fresh document.
-    await page.goto(fileUrl(floorPage), { waitUntil: 'load', timeout: 900000 });
-    results.floor.push(await page.evaluate(() => new Promise((resolve) =>
-      requestAnimationFrame(() => setTimeout(() => resolve(performance.now()), 0)))));
-
-    await page.goto(fileUrl(PAGE));
-    const input = await page.$('#files');
-    await drawn(page, () => input.uploadFile(catalogue));
-    results.complete.push(await between(page, 'load', 'complete'));
-    results.first.push(await between(page, 'load', 'first-rows'));
-
-    // Keys as a user types them, each waited for; the slowest counts.
-    let slowest = 0;
-    await page.focus('#filter');
-    for (const key of ['u', 's', 'b', 'Backspace', 'Backspace', 'Backspace']) {
-      await drawn(page, () => page.keyboard.press(key));
-      slowest = Math.max(slowest, await between(page, 'filter', 'first-rows'));
+  if (mode === 'single') {
+    const [catalogue, floorPage, reps] = rest;
+    const results = { floor: [], complete: [], first: [], filter: [] };
+    for (let k = 0; k < Number(reps || 3); k++) {
+      // In turn, each in a fresh document.
+      await page.goto(fileUrl(floorPage));
+      results.floor.push(await page.evaluate(() => new Promise((resolve) =>
+        requestAnimationFrame(() => setTimeout(() => resolve(performance.now()), 0)))));
+      await page.goto(fileUrl(PAGE));
+      await drawn(page, () => page.choose([catalogue]), 900000);
+      results.complete.push(await since(page, 'gridpane:load', 'complete'));
+      results.first.push(await since(page, 'gridpane:load', 'first-rows'));
+      results.filter.push(await slowestKey(page));
+      await page.goto('about:blank');
     }
-    results.filter.push(slowest);
-    await page.goto('about:blank');
+    const f = median(results.floor), c = median(results.complete);
+    line = [Math.round(f), Math.round(c), (c / f).toFixed(2), Math.round(median(results.first)),
+            Math.round(median(results.filter))];
+  } else if (mode === 'fleet') {
+    const [dir, reps] = rest;
+    const files = fs.readdirSync(dir).filter((f) => f.endsWith('.xml')).sort().map((f) => path.join(dir, f));
+    const rows = files.reduce((n, f) => n + fs.readFileSync(f, 'latin1').split('<driver ').length - 1, 0);
+    const r = { progress: [], first: [], complete: [], key: [], coverage: [], missing: [], memory: [] };
+    for (let k = 0; k < Number(reps || 3); k++) {
+      await page.goto(fileUrl(PAGE));
+      await settle();
+      const before = page.pids().reduce((n, pid) => n + pssKiB(pid), 0);
+      await drawn(page, () => page.choose(files), 900000);
+      r.progress.push(await since(page, 'gridpane:load', 'progress'));
+      r.first.push(await since(page, 'gridpane:load', 'first-rows'));
+      r.complete.push(await since(page, 'gridpane:load', 'complete'));
+      await settle();
+      const after = page.pids().reduce((n, pid) => n + pssKiB(pid), 0);
+      r.memory.push((after - before) / 1024 / rows * 100000);
+      r.key.push(await slowestKey(page));
+      r.coverage.push(await shown(page, 'coverage'));
+      await shown(page, '');
+      r.missing.push(await shown(page, 'missing:' + path.basename(files[0])));
+      await page.goto('about:blank');
+    }
+    line = [files.length, rows, ...['progress', 'first', 'complete', 'key', 'coverage', 'missing']
+      .map((name) => Math.round(median(r[name]))), median(r.memory).toFixed(0)];
+  } else if (mode === 'hostile') {
+    const [reps] = rest;
+    const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'gridpane-bench-'));
+    line = [];
+    try {
+      for (const kind of hostileCatalogues({ bait: 'http://127.0.0.1:9/', scale: 200000 })
+        .filter((kind) => ['one-file.xml', 'makers.xml'].includes(kind.name))) {
+        const file = path.join(dir, kind.name);
+        fs.writeFileSync(file, kind.bytes);
+        const complete = [], key = [];
+        for (let k = 0; k < Number(reps || 3); k++) {
+          await page.goto(fileUrl(PAGE));
+          await drawn(page, () => page.choose([file]), 900000);
+          complete.push(await since(page, 'gridpane:load', 'complete'));
+          key.push(await slowestKey(page));
+        }
+        line.push(kind.name, Math.round(median(complete)), Math.round(median(key)));
+      }
+    } finally {
+      fs.rmSync(dir, { recursive: true, force: true });
+    }
+  } else {
+    throw new Error(`no mode ${mode}: single, fleet or hostile`);
   }
 } finally {
-  await browser.close();
+  await page.close();
 }
-const f = median(results.floor), c = median(results.complete);
-console.log([engine, Math.round(f), Math.round(c), (c / f).toFixed(2), Math.round(median(results.first)),
-             Math.round(median(results.filter))].join(' '));
+console.log([engine, ...line].join(' '));

@@ -17,14 +17,21 @@
 # BENCH_STYLESHEET measures another copy of the stylesheet.
 #
 #   scripts/bench_gridpane.sh --page [CASES...]
-#       default: 10000 heavy:10000
+#       default: fleet:100 hostile 10000 heavy:10000
 #
-# times gridpane.html instead, in Chromium and in Firefox ESR (bench/page.mjs),
-# against the same browser loading the static page that xsltproc makes
-# with gridpane.xsl from the same catalogue: until the grid is complete,
-# until its first rows are painted, and the slowest answer of the filter
-# to a key. Medians of BENCH_REPS runs (default here 3), page and floor in
-# turn. Needs what scripts/setup.sh installs.
+# times gridpane.html instead, in Chromium and in Firefox ESR (bench/page.mjs;
+# BENCH_ENGINES chooses others, webkit too). A package count (or heavy:COUNT)
+# is timed against the same browser loading the static page that xsltproc
+# makes with gridpane.xsl from the same catalogue: until the grid is
+# complete, until its first rows are painted, and the slowest answer of
+# the filter to a key. fleet:N chooses N catalogues of about 5,000 drivers
+# at once (bench/gen_fleet.py: one heavy-shaped catalogue, each machine
+# lacking 5% of its INF files): progress, first rows, complete, the
+# slowest filter key, the coverage view, "missing from", and memory per
+# 100,000 rows. hostile times a catalogue of 200,000 drivers of one INF
+# file and one of 200,000 manufacturers: complete, and the slowest key.
+# Medians of BENCH_REPS runs (default here 3), page and floor in turn.
+# Needs what scripts/setup.sh installs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -38,8 +45,9 @@ if [ "${1:-}" = --page ]; then
   mode=page
   shift
   reps=${BENCH_REPS:-3}
-  [ $# -gt 0 ] || set -- 10000 heavy:10000
+  [ $# -gt 0 ] || set -- fleet:100 hostile 10000 heavy:10000
 fi
+engines=${BENCH_ENGINES:-chromium firefox}
 if [ $# -eq 0 ]; then set -- 1000 10000 heavy:10000 heavy:40000; fi
 
 for tool in cmake python3 xsltproc; do
@@ -81,14 +89,51 @@ run_once() {
 
 median() { sort -n | sed -n "$(((reps + 1) / 2))p"; }
 
+load() { cut -d' ' -f1 /proc/loadavg; }
+
 # The page and its floor in each browser, for catalogue $2 of case $1.
 bench_page() {
   local floor_page=${2%.xml}.html engine
   xsltproc "$page_xsl" "$2" >"$floor_page"
-  for engine in chromium firefox; do
-    node bench/page.mjs "$engine" "$2" "$floor_page" "$reps" |
-      awk -v c="$1" -v drivers="$(grep -c '<driver ' "$2")" -v load="$(cut -d' ' -f1 /proc/loadavg)" \
+  printf '%-13s %-9s %8s %9s %9s %6s %10s %10s %s\n' case browser drivers floor_ms page_ms ratio \
+      first_ms filter_ms load
+  for engine in $engines; do
+    node bench/page.mjs single "$engine" "$2" "$floor_page" "$reps" |
+      awk -v c="$1" -v drivers="$(grep -c '<driver ' "$2")" -v load="$(load)" \
         '{ printf "%-13s %-9s %8s %9s %9s %6s %10s %10s %s\n", c, $1, drivers, $2, $3, $4, $5, $6, load }'
+  done
+}
+
+# Case fleet:N: N machines made from one catalogue of about 5,000 drivers.
+bench_fleet() {
+  local count=${1#fleet:} base fleet engine stamp
+  generate "$data/repo-heavy-415" heavy 415
+  base=$data/catalogue-heavy-415.xml
+  build/linux/infsurvey "$data/repo-heavy-415/" fleet >"$base"
+  fleet=$data/fleet-$count
+  stamp="$(sha256sum bench/gen_fleet.py "$data/repo-heavy-415.stamp" | cut -d' ' -f1 | tr '\n' ' ')$count"
+  if [ "$(cat "$fleet.stamp" 2>/dev/null)" != "$stamp" ]; then
+    rm -rf "$fleet" "$fleet.stamp"
+    python3 bench/gen_fleet.py "$base" "$fleet" "$count"
+    echo "$stamp" >"$fleet.stamp"
+  fi
+  printf '%-9s %-9s %10s %8s %11s %8s %11s %7s %11s %10s %13s %s\n' case browser catalogues drivers \
+      progress_ms first_ms complete_ms key_ms coverage_ms missing_ms MiB_per_100k load
+  for engine in $engines; do
+    node bench/page.mjs fleet "$engine" "$fleet" "$reps" |
+      awk -v c="$1" -v load="$(load)" '{ printf "%-9s %-9s %10s %8s %11s %8s %11s %7s %11s %10s %13s %s\n",
+                                                c, $1, $2, $3, $4, $5, $6, $7, $8, $9, $10, load }'
+  done
+}
+
+bench_hostile() {
+  local engine
+  printf '%-9s %-9s %-13s %11s %7s %-13s %11s %7s %s\n' case browser catalogue complete_ms key_ms \
+      catalogue complete_ms key_ms load
+  for engine in $engines; do
+    node bench/page.mjs hostile "$engine" "$reps" |
+      awk -v load="$(load)" '{ printf "%-9s %-9s %-13s %11s %7s %-13s %11s %7s %s\n",
+                                      "hostile", $1, $2, $3, $4, $5, $6, $7, load }'
   done
 }
 
@@ -96,8 +141,13 @@ if [ $mode = page ]; then
   echo "# $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1), $(nproc) cores;" \
        "$(chromium --version 2>/dev/null | cut -d' ' -f1-2); $(firefox-esr --version);" \
        "medians of $reps, page and floor in turn; $(date -u +%F)"
-  printf '%-13s %-9s %8s %9s %9s %6s %10s %10s %s\n' case browser drivers floor_ms page_ms ratio \
-      first_ms filter_ms load
+  for case in "$@"; do
+    case $case in
+      fleet:*) bench_fleet "$case" ;;
+      hostile) bench_hostile ;;
+      *) continue ;;
+    esac
+  done
 fi
 
 [ $mode = stylesheet ] && echo "# $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)," \
@@ -107,6 +157,7 @@ fi
     page_ms floor_ms ratio page_peak_KiB floor_peak_KiB load
 for case in "$@"; do
   case $case in
+    fleet:*|hostile) continue ;;
     heavy:*) shape=heavy size=${case#heavy:} repo=$data/repo-heavy-${case#heavy:} ;;
     *) shape=default size=$case repo=$data/repo-$case ;;
   esac

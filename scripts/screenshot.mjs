@@ -4,12 +4,11 @@
 import { launch, openCatalogues } from '../tests/browser/browsers.mjs';
 
 const [catalogue, out] = process.argv.slice(2);
-const browser = await launch('chromium');
+const page = await launch('chromium');
 try {
-  const page = await browser.newPage();
-  await page.setViewport({ width: 1040, height: 760 });
+  await page.viewport(1040, 760);
   await openCatalogues(page, [catalogue]);
-  await page.screenshot({ path: out });
+  await page.screenshot(out);
 } finally {
-  await browser.close();
+  await page.close();
 }

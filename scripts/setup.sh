@@ -2,8 +2,9 @@
 # Installs from Debian's packages what this machine lacks for building and
 # testing: the Linux toolchain, GoogleTest, the checkers the tests call
 # (xmllint, xsltproc, mandoc, man) and what makes and checks the Debian
-# package (dpkg-dev, lintian), Chromium, Firefox ESR and Node.js for the
-# viewer's browser tests, and their driver library from the npm registry
+# package (dpkg-dev, lintian), Chromium, Firefox ESR, WebKitGTK's WebDriver
+# (with its MiniBrowser) and the X server it runs on (Xvfb) and Node.js for
+# the viewer's browser tests, and their driver library from the npm registry
 # (tests/browser, pinned by its lock file), always. With --windows also MinGW-w64 and
 # what runs the Windows tests here: the host's own Wine (wine32, from the
 # i386 architecture) where this machine runs 32-bit x86 code, otherwise
@@ -16,7 +17,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 packages=(cmake g++ make python3 googletest libgtest-dev libxml2-utils xsltproc
           mandoc man-db groff-base clang libclang-rt-dev dpkg-dev lintian locales
-          chromium firefox-esr fonts-dejavu-core)
+          chromium firefox-esr webkit2gtk-driver xvfb xauth fonts-dejavu-core)
 # A Node.js installed otherwise (the machine's own) is used as it is.
 command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)
 foreign=""
