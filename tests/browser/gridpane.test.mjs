@@ -49,22 +49,11 @@ function repository(name, packages) {
   return root + '/';
 }
 
-const printer = (manufacturer, ...models) =>
-  ['[Version]', 'Class=Printer', '[Manufacturer]', manufacturer, ...models];
-
-// Values a user may really meet, and some that try to become markup.
-const HOSTILE = '<img src=x onerror="window.__ran=1"> <script>window.__ran=2</script>';
-const AWKWARD = {
-  'fab & <co>\'s.inf_amd64_1': { "fab & <co>'s.inf": printer('"Fab & <Co>"=Fab,NTamd64',
-    '[Fab.NTamd64]', '"&amp; already escaped"=a.gpd, &lt;not a tag&gt; &#65;',
-    '"Two  blanks"=b.gpd,\tUSBPRINT\\Tab\t"q"', 'Empty=', `Hostile=${HOSTILE}`) },
-  'second.inf_x86_2': { 'second.inf': printer('"Fab & <Co>"=Fab,NTx86', '[Fab.NTx86]',
-                                              "Later=c.gpd, ]]> and ' and \"") },
-  'lower.inf_3': { 'lower.inf': printer('"fab & <co>"=Fab,NTx86', '[Fab.NTx86]', 'Case=d.gpd') },
-  'lonely \xe9t\xe9.inf_4': { 'lonely \xe9t\xe9.inf': printer('Lonely=Lonely,NTx86') },
-  'fab empty.inf_5': { 'fab empty.inf': printer('"Fab & <Co>"=Fab,NTia64') },
-  'formula.inf_6': { 'formula.inf': printer('@cmd=Eq,NTx86', '[Eq.NTx86]', 'Sum==1+2', '-1=+e.gpd') },
-};
+// Values a user may really meet, and some that try to become markup:
+// the fixture the stylesheet's tests share (see its "about").
+const AWKWARD = JSON.parse(fs.readFileSync(path.join(SOURCE, 'tests', 'data', 'awkward-repository.json'), 'utf8'));
+const HOSTILE = AWKWARD.packages["fab & <co>'s.inf_amd64_1"]["fab & <co>'s.inf"]
+  .find((line) => line.startsWith('Hostile=')).slice('Hostile='.length);
 
 // As the Windows build writes it, with names no INF gives: characters
 // beyond U+FFFF sort after U+FFFD in code point order, before it in UTF-16.
@@ -101,7 +90,7 @@ const catalogues = {};
 before(() => {
   const examples = path.join(SOURCE, 'examples', 'driver-repository') + '/';
   catalogues.sample = survey(examples, 'Sample driver repository', 'sample.xml');
-  catalogues.awkward = survey(repository('awk & <ward>', AWKWARD), 'Line one & <two>\n\tline  two', 'awkward.xml');
+  catalogues.awkward = survey(repository(AWKWARD.repository, AWKWARD.packages), AWKWARD.comment, 'awkward.xml');
   for (const [name, make] of [['windows', windowsCatalogue], ['large', largeCatalogue]]) {
     fs.writeFileSync(at(name + '.xml'), make());
     catalogues[name] = at(name + '.xml');
