@@ -47,6 +47,25 @@ inline std::uint32_t OrdinaryRun(const char* bytes, std::uint32_t limit) {
   return count;
 }
 
+// The copy of WriteText's common case, where texts are shorter than the
+// buffer and mostly a few bytes long: word copies that may overlap, inline,
+// so the few size branches are this call site's own and predictable. The
+// library's memcpy dispatches on the size for all its callers at once.
+inline void CopyShort(char* to, const char* from, std::size_t size) {
+  if (size >= 8) {
+    for (std::size_t done = 0; done + 8 < size; done += 8)
+      std::memcpy(to + done, from + done, 8);
+    std::memcpy(to + size - 8, from + size - 8, 8);
+  } else if (size >= 4) {
+    std::memcpy(to, from, 4);
+    std::memcpy(to + size - 4, from + size - 4, 4);
+  } else if (size > 0) {
+    to[0] = from[0];
+    to[size / 2] = from[size / 2];
+    to[size - 1] = from[size - 1];
+  }
+}
+
 TextStream std_in(StreamRole::kStdIn);
 TextStream std_out(StreamRole::kStdOut);
 
@@ -187,37 +206,31 @@ inline std::uint32_t ReadLineChunk(TextStream& stream, std::string* line) {
   if (!EnsureReading(stream)) return 0;
   std::uint32_t stored = 0;
   while (stored < kMaxLineChunk) {
-    char byte;
-    if (stream.position < stream.end) {
-      // Ordinary bytes go over as a run; line ends and 26 one by one.
-      const char* run = stream.buffer + stream.position;
-      std::uint32_t limit =
-          std::min(stream.end - stream.position, kMaxLineChunk - stored);
-      std::uint32_t count = OrdinaryRun(run, limit);
-      if (count > 0) {
-        line->append(run, count);
-        stream.position += count;
-        stored += count;
-        continue;
-      }
-      byte = stream.buffer[stream.position];
-      if (byte == kEndOfInputByte) {
-        // A 26 inside the input ends the line and is used up; the one that
-        // marks the end of input stays.
-        if (!AtEndMark(stream)) ++stream.position;
-        break;
-      }
-      ++stream.position;
-    } else if (!TakeByte(stream, &byte)) {
+    if (stream.position == stream.end) {
+      FillAhead(stream, 1);
+      // A 26 that a fresh read brings first is the end of input for the
+      // rest of this line and for the next SkipLine too: it stays unread.
+      if (stream.buffer[stream.position] == kEndOfInputByte) break;
+    }
+    // Ordinary bytes go over as one run; the byte that stops it, if any,
+    // is a line end or a 26.
+    const char* run = stream.buffer + stream.position;
+    std::uint32_t limit =
+        std::min(stream.end - stream.position, kMaxLineChunk - stored);
+    std::uint32_t count = OrdinaryRun(run, limit);
+    if (count > 0) line->append(run, count);
+    stream.position += count;
+    stored += count;
+    if (count == limit) continue;  // the buffer or the chunk is used up
+    char stop = run[count];
+    if (stop == '\n') break;  // the line end stays for SkipLine
+    if (stop == kEndOfInputByte) {
+      // A 26 inside the input ends the line and is used up; the one that
+      // marks the end of input stays.
+      if (!AtEndMark(stream)) ++stream.position;
       break;
     }
-    if (byte == '\n') {
-      --stream.position;  // the line end stays for SkipLine
-      break;
-    }
-    if (byte == '\r') continue;
-    line->push_back(byte);
-    ++stored;
+    ++stream.position;  // a CR is dropped
   }
   return stored;
 }
@@ -261,16 +274,10 @@ std::string_view TakeDecodedCharacters(TextStream& stream) {
   return {stream.narrowed, count};
 }
 
-}  // namespace
-
-TextStream::~TextStream() {
-  if (mode != StreamMode::kClosed && close_handle) Os().CloseHandle(handle);
-}
-
-TextStream& StdIn() { return std_in; }
-TextStream& StdOut() { return std_out; }
-
-void WriteText(TextStream& stream, std::string_view text) {
+// WriteText for the rest: opens standard output on first use, and sends
+// each buffer it fills.
+[[gnu::noinline]] void WriteTextInBlocks(TextStream& stream,
+                                         std::string_view text) {
   if (stream.mode != StreamMode::kWriting &&
       stream.role == StreamRole::kStdOut) {
     OpenStandard(stream);
@@ -288,6 +295,27 @@ void WriteText(TextStream& stream, std::string_view text) {
   }
   std::memcpy(stream.buffer + stream.position, text.data(), text.size());
   stream.position += static_cast<std::uint32_t>(text.size());
+}
+
+}  // namespace
+
+TextStream::~TextStream() {
+  if (mode != StreamMode::kClosed && close_handle) Os().CloseHandle(handle);
+}
+
+TextStream& StdIn() { return std_in; }
+TextStream& StdOut() { return std_out; }
+
+void WriteText(TextStream& stream, std::string_view text) {
+  // Nearly every text fits the free room: that case calls nothing, so it
+  // needs no saved registers.
+  if (stream.mode == StreamMode::kWriting &&
+      text.size() < kStreamBufferSize - stream.position) [[likely]] {
+    CopyShort(stream.buffer + stream.position, text.data(), text.size());
+    stream.position += static_cast<std::uint32_t>(text.size());
+    return;
+  }
+  WriteTextInBlocks(stream, text);
 }
 
 void WriteLineEnd(TextStream& stream) {
