@@ -8,6 +8,14 @@
 #include "console/io_status.h"
 
 namespace console {
+
+namespace stream_detail {
+TextStream std_in(StreamRole::kStdIn);
+TextStream std_out(StreamRole::kStdOut);
+}  // namespace stream_detail
+
+using stream_detail::WriteOut;
+
 namespace {
 
 // The small helpers on the hot paths are declared inline: without it the
@@ -46,28 +54,6 @@ inline std::uint32_t OrdinaryRun(const char* bytes, std::uint32_t limit) {
     ++count;
   return count;
 }
-
-// The copy of WriteText's common case, where texts are shorter than the
-// buffer and mostly a few bytes long: word copies that may overlap, inline,
-// so the few size branches are this call site's own and predictable. The
-// library's memcpy dispatches on the size for all its callers at once.
-inline void CopyShort(char* to, const char* from, std::size_t size) {
-  if (size >= 8) {
-    for (std::size_t done = 0; done + 8 < size; done += 8)
-      std::memcpy(to + done, from + done, 8);
-    std::memcpy(to + size - 8, from + size - 8, 8);
-  } else if (size >= 4) {
-    std::memcpy(to, from, 4);
-    std::memcpy(to + size - 4, from + size - 4, 4);
-  } else if (size > 0) {
-    to[0] = from[0];
-    to[size / 2] = from[size / 2];
-    to[size - 1] = from[size - 1];
-  }
-}
-
-TextStream std_in(StreamRole::kStdIn);
-TextStream std_out(StreamRole::kStdOut);
 
 struct Decoded {
   bool valid = false;      // the bytes form a character of the code page
@@ -113,20 +99,6 @@ void OpenStandard(TextStream& stream) {
   stream.handle = handle;
   stream.mode = StreamMode::kWriting;
   stream.flush_at_statement_end = type == FileType::kChar;
-}
-
-// Hands the buffer to the system; the buffer is empty afterwards even when
-// the write failed. False after a failure.
-inline bool WriteOut(TextStream& stream) {
-  if (stream.position == 0) return true;
-  std::uint32_t code =
-      Os().WriteFile(stream.handle, stream.buffer, stream.position);
-  stream.position = 0;
-  if (code != 0) {
-    SetIoStatus(code);
-    return false;
-  }
-  return true;
 }
 
 inline bool EnsureReading(TextStream& stream) {
@@ -274,10 +246,27 @@ std::string_view TakeDecodedCharacters(TextStream& stream) {
   return {stream.narrowed, count};
 }
 
+}  // namespace
+
+namespace stream_detail {
+
+// Hands the buffer to the system; the buffer is empty afterwards even when
+// the write failed. False after a failure.
+bool WriteOut(TextStream& stream) {
+  if (stream.position == 0) return true;
+  std::uint32_t code =
+      Os().WriteFile(stream.handle, stream.buffer, stream.position);
+  stream.position = 0;
+  if (code != 0) {
+    SetIoStatus(code);
+    return false;
+  }
+  return true;
+}
+
 // WriteText for the rest: opens standard output on first use, and sends
 // each buffer it fills.
-[[gnu::noinline]] void WriteTextInBlocks(TextStream& stream,
-                                         std::string_view text) {
+void WriteTextInBlocks(TextStream& stream, std::string_view text) {
   if (stream.mode != StreamMode::kWriting &&
       stream.role == StreamRole::kStdOut) {
     OpenStandard(stream);
@@ -297,35 +286,16 @@ std::string_view TakeDecodedCharacters(TextStream& stream) {
   stream.position += static_cast<std::uint32_t>(text.size());
 }
 
-}  // namespace
+void SkipLineSlowly(TextStream& stream) {
+  char byte;
+  while (TakeByte(stream, &byte) && byte != '\n') {
+  }
+}
+
+}  // namespace stream_detail
 
 TextStream::~TextStream() {
   if (mode != StreamMode::kClosed && close_handle) Os().CloseHandle(handle);
-}
-
-TextStream& StdIn() { return std_in; }
-TextStream& StdOut() { return std_out; }
-
-void WriteText(TextStream& stream, std::string_view text) {
-  // Nearly every text fits the free room: that case calls nothing, so it
-  // needs no saved registers.
-  if (stream.mode == StreamMode::kWriting &&
-      text.size() < kStreamBufferSize - stream.position) [[likely]] {
-    CopyShort(stream.buffer + stream.position, text.data(), text.size());
-    stream.position += static_cast<std::uint32_t>(text.size());
-    return;
-  }
-  WriteTextInBlocks(stream, text);
-}
-
-void WriteLineEnd(TextStream& stream) {
-  WriteText(stream, "\r\n");
-  EndStatement(stream);
-}
-
-void EndStatement(TextStream& stream) {
-  if (stream.mode == StreamMode::kWriting && stream.flush_at_statement_end)
-    WriteOut(stream);
 }
 
 void FlushStream(TextStream& stream) {
@@ -335,12 +305,6 @@ void FlushStream(TextStream& stream) {
 void ReadLineText(TextStream& stream, std::string* line) {
   line->clear();
   while (ReadLineChunk(stream, line) == kMaxLineChunk) {
-  }
-}
-
-void SkipLine(TextStream& stream) {
-  char byte;
-  while (TakeByte(stream, &byte) && byte != '\n') {
   }
 }
 
