@@ -3,14 +3,16 @@
 
 Called by scripts/bench.sh once the programs are built and the data made.
 For every case the tool runs once untimed (which warms the page cache and
-gives its output size for the floor), then the tool and the floor run
-alternately REPS times each; wall time, user and system CPU time and peak
+gives its output size for the floor), then the tool, the build before it
+when one is given (--infsurvey-before, --pnpsum-before) and the floor run
+in turn REPS times each; wall time, user and system CPU time and peak
 RSS of each run come from wait4() in bench/run_measured.cc, and the median
 of each is shown. One further run of each under `strace -c -f` counts the
 system calls. Standard output of every run goes to a file in the data
 folder, never a terminal.
 """
 import argparse
+import filecmp
 import os
 import re
 import statistics
@@ -62,25 +64,37 @@ def Median(values):
     return statistics.median(values)
 
 
-def Measure(label, tool, floor_of, stdin_path, scratch, reps):
-    """Times `tool` and the floor (built from the tool's output size)."""
+def Measure(label, tools, floor_of, stdin_path, scratch, reps):
+    """Times each of `tools` ((name, command) pairs: the tool, and the code
+    before it when given) and the floor (built from the first tool's output
+    size), in turn."""
     load = LoadAverage()
-    out_tool = os.path.join(scratch, "tool.out")
+    commands = dict(tools)
+    outputs = {who: os.path.join(scratch, who + ".out") for who in commands}
     out_floor = os.path.join(scratch, "floor.out")
-    Run(tool, stdin_path, out_tool)  # untimed: warms the cache
-    output_bytes = os.path.getsize(out_tool)
+    for who, command in tools:  # untimed: warms the cache
+        Run(command, stdin_path, outputs[who])
+    output_bytes = os.path.getsize(outputs[tools[0][0]])
+    for who in commands:
+        if os.path.getsize(outputs[who]) != output_bytes:
+            sys.exit(f"{label}: {who} wrote {os.path.getsize(outputs[who])}"
+                     f" bytes, {tools[0][0]} {output_bytes}")
     floor = floor_of(output_bytes)
+    commands["floor"] = floor
+    outputs["floor"] = out_floor
     Run(floor, stdin_path, out_floor)
-    runs = {"tool": [], "floor": []}
+    runs = {who: [] for who in commands}
     for _ in range(reps):
-        runs["tool"].append(Run(tool, stdin_path, out_tool))
-        if os.path.getsize(out_tool) != output_bytes:
-            sys.exit(f"{label}: output size changed between runs")
-        runs["floor"].append(Run(floor, stdin_path, out_floor))
-    if os.path.getsize(out_floor) != output_bytes:
-        sys.exit(f"{label}: floor wrote {os.path.getsize(out_floor)} bytes")
-    result = {"output_bytes": output_bytes, "load": load}
-    for who, command in (("tool", tool), ("floor", floor)):
+        for who in commands:
+            runs[who].append(Run(commands[who], stdin_path, outputs[who]))
+            if os.path.getsize(outputs[who]) != output_bytes:
+                sys.exit(f"{label}: {who}'s output size changed between runs")
+    result = {"output_bytes": output_bytes, "load": load,
+              "rows": list(commands)}
+    if "before" in outputs:
+        result["same_as_before"] = filecmp.cmp(outputs["tool"],
+                                               outputs["before"], shallow=False)
+    for who, command in commands.items():
         r = runs[who]
         total, counts = CountSyscalls(command, stdin_path,
                                       os.path.join(scratch, who + ".strace.out"),
@@ -108,25 +122,37 @@ def LoadAverage():
 
 
 def Table(title, name, result, reps):
-    t, f = result["tool"], result["floor"]
+    """Rows for the tool (`name`), the code before it if measured, and the
+    floor, then the ratio of each to the floor."""
+    f = result["floor"]
+    tools = [who for who in result["rows"] if who != "floor"]
+    label = {who: name if who == "tool" else who for who in result["rows"]}
     lines = [title + f" (load average before: {result['load']})",
              f"  output {result['output_bytes']:,} bytes; median of {reps} runs;"
              f" syscalls from one strace -c -f run each",
-             f"  {'':<10}{'wall ms':>10}{'cpu ms':>10}{'user ms':>10}"
+             f"  {'':<13}{'wall ms':>10}{'cpu ms':>10}{'user ms':>10}"
              f"{'sys ms':>10}{'peak RSS KiB':>14}{'syscalls':>11}"]
-    for who, row in ((name, t), ("floor", f)):
+    for who in result["rows"]:
+        row = result[who]
         lines.append(
-            f"  {who:<10}{row['wall'] * 1e3:>10.1f}{row['cpu'] * 1e3:>10.1f}"
+            f"  {label[who]:<13}{row['wall'] * 1e3:>10.1f}{row['cpu'] * 1e3:>10.1f}"
             f"{row['user'] * 1e3:>10.1f}{row['sys'] * 1e3:>10.1f}"
             f"{row['rss']:>14,}{row['syscalls']:>11,}")
-    lines.append(
-        f"  {'ratio':<10}{Ratio(t['wall'], f['wall']):>10}"
-        f"{Ratio(t['cpu'], f['cpu']):>10}{Ratio(t['user'], f['user']):>10}"
-        f"{Ratio(t['sys'], f['sys']):>10}{Ratio(t['rss'], f['rss']):>14}"
-        f"{Ratio(t['syscalls'], f['syscalls']):>11}")
-    lines.append(f"  wall ms of each run, {name}: "
-                 + " ".join(f"{x * 1e3:.0f}" for x in t["wall_all"])
-                 + "; floor: " + " ".join(f"{x * 1e3:.0f}" for x in f["wall_all"]))
+    for who in tools:
+        t = result[who]
+        lines.append(
+            f"  {'ratio' if who == 'tool' else who + ' ratio':<13}"
+            f"{Ratio(t['wall'], f['wall']):>10}"
+            f"{Ratio(t['cpu'], f['cpu']):>10}{Ratio(t['user'], f['user']):>10}"
+            f"{Ratio(t['sys'], f['sys']):>10}{Ratio(t['rss'], f['rss']):>14}"
+            f"{Ratio(t['syscalls'], f['syscalls']):>11}")
+    for who in result["rows"]:
+        lines.append(f"  wall ms of each run, {label[who]}: "
+                     + " ".join(f"{x * 1e3:.0f}" for x in result[who]["wall_all"]))
+    if "same_as_before" in result:
+        lines.append("  output the same as before's, byte for byte: "
+                     + ("yes" if result["same_as_before"] else "NO"))
+    t = result["tool"]
     names = sorted(set(t["counts"]) | set(f["counts"]),
                    key=lambda n: -max(t["counts"].get(n, 0), f["counts"].get(n, 0)))
     lines.append("  syscalls by name (" + name + " / floor): " + ", ".join(
@@ -155,6 +181,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--infsurvey", required=True)
     parser.add_argument("--pnpsum", required=True)
+    parser.add_argument("--infsurvey-before")
+    parser.add_argument("--pnpsum-before")
     parser.add_argument("--floor", required=True)
     parser.add_argument("--run-measured", required=True)
     parser.add_argument("--data", required=True)
@@ -168,6 +196,8 @@ def main():
 
     print(Machine())
     print(f"infsurvey: {args.infsurvey}\npnpsum: {args.pnpsum}")
+    if args.infsurvey_before or args.pnpsum_before:
+        print(f"before: {args.infsurvey_before}, {args.pnpsum_before}")
     print(f"started {time.strftime('%Y-%m-%d %H:%M:%S')}, load average"
           f" {LoadAverage()}\n", flush=True)
     rss = {}
@@ -177,8 +207,11 @@ def main():
         repository = os.path.join(
             args.data, f"repo-heavy-{size}" if heavy else f"repo-{size}") + "/"
         WarmFolder(repository)
+        tools = [("tool", [args.infsurvey, repository, "bench"])]
+        if args.infsurvey_before:
+            tools.append(("before", [args.infsurvey_before, repository, "bench"]))
         result = Measure(
-            f"infsurvey {case}", [args.infsurvey, repository, "bench"],
+            f"infsurvey {case}", tools,
             lambda n: [args.floor, "inf", repository, str(n)], None,
             args.data, args.reps)
         if not heavy:  # the growth of memory is that of one shape
@@ -196,7 +229,10 @@ def main():
     if args.answers:
         with open(args.answers, "rb") as f:
             lines = sum(1 for _ in f)
-        result = Measure("pnpsum", [args.pnpsum],
+        tools = [("tool", [args.pnpsum])]
+        if args.pnpsum_before:
+            tools.append(("before", [args.pnpsum_before]))
+        result = Measure("pnpsum", tools,
                          lambda n: [args.floor, "stdin", str(n)], args.answers,
                          args.data, args.reps)
         print(Table(f"pnpsum, {lines:,} answer lines "

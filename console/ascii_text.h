@@ -90,6 +90,25 @@ inline std::size_t PrintableAsciiPrefix(std::string_view text) {
   return count;
 }
 
+// Copies `size` bytes, for the short texts of a line or a statement: word
+// copies that may overlap, inline, so the few size branches are the call
+// site's own. The library's memcpy dispatches on the size for all its
+// callers at once.
+inline void CopyShort(char* to, const char* from, std::size_t size) {
+  if (size >= 8) {
+    for (std::size_t done = 0; done + 8 < size; done += 8)
+      std::memcpy(to + done, from + done, 8);
+    std::memcpy(to + size - 8, from + size - 8, 8);
+  } else if (size >= 4) {
+    std::memcpy(to, from, 4);
+    std::memcpy(to + size - 4, from + size - 4, 4);
+  } else if (size > 0) {
+    to[0] = from[0];
+    to[size / 2] = from[size / 2];
+    to[size - 1] = from[size - 1];
+  }
+}
+
 // Position of the first occurrence of `what` in `text`, comparing bytes;
 // npos when either is empty or there is none.
 inline std::size_t FindText(std::string_view text, std::string_view what) {

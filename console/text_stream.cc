@@ -8,6 +8,14 @@
 #include "console/io_status.h"
 
 namespace console {
+
+namespace stream_detail {
+TextStream std_in(StreamRole::kStdIn);
+TextStream std_out(StreamRole::kStdOut);
+}  // namespace stream_detail
+
+using stream_detail::WriteOut;
+
 namespace {
 
 // The small helpers on the hot paths are declared inline: without it the
@@ -46,9 +54,6 @@ inline std::uint32_t OrdinaryRun(const char* bytes, std::uint32_t limit) {
     ++count;
   return count;
 }
-
-TextStream std_in(StreamRole::kStdIn);
-TextStream std_out(StreamRole::kStdOut);
 
 struct Decoded {
   bool valid = false;      // the bytes form a character of the code page
@@ -94,20 +99,6 @@ void OpenStandard(TextStream& stream) {
   stream.handle = handle;
   stream.mode = StreamMode::kWriting;
   stream.flush_at_statement_end = type == FileType::kChar;
-}
-
-// Hands the buffer to the system; the buffer is empty afterwards even when
-// the write failed. False after a failure.
-inline bool WriteOut(TextStream& stream) {
-  if (stream.position == 0) return true;
-  std::uint32_t code =
-      Os().files.WriteFile(stream.handle, stream.buffer, stream.position);
-  stream.position = 0;
-  if (code != 0) {
-    SetIoStatus(code);
-    return false;
-  }
-  return true;
 }
 
 inline bool EnsureReading(TextStream& stream) {
@@ -187,37 +178,31 @@ inline std::uint32_t ReadLineChunk(TextStream& stream, std::string* line) {
   if (!EnsureReading(stream)) return 0;
   std::uint32_t stored = 0;
   while (stored < kMaxLineChunk) {
-    char byte;
-    if (stream.position < stream.end) {
-      // Ordinary bytes go over as a run; line ends and 26 one by one.
-      const char* run = stream.buffer + stream.position;
-      std::uint32_t limit =
-          std::min(stream.end - stream.position, kMaxLineChunk - stored);
-      std::uint32_t count = OrdinaryRun(run, limit);
-      if (count > 0) {
-        line->append(run, count);
-        stream.position += count;
-        stored += count;
-        continue;
-      }
-      byte = stream.buffer[stream.position];
-      if (byte == kEndOfInputByte) {
-        // A 26 inside the input ends the line and is used up; the one that
-        // marks the end of input stays.
-        if (!AtEndMark(stream)) ++stream.position;
-        break;
-      }
-      ++stream.position;
-    } else if (!TakeByte(stream, &byte)) {
+    if (stream.position == stream.end) {
+      FillAhead(stream, 1);
+      // A 26 that a fresh read brings first is the end of input for the
+      // rest of this line and for the next SkipLine too: it stays unread.
+      if (stream.buffer[stream.position] == kEndOfInputByte) break;
+    }
+    // Ordinary bytes go over as one run; the byte that stops it, if any,
+    // is a line end or a 26.
+    const char* run = stream.buffer + stream.position;
+    std::uint32_t limit =
+        std::min(stream.end - stream.position, kMaxLineChunk - stored);
+    std::uint32_t count = OrdinaryRun(run, limit);
+    if (count > 0) line->append(run, count);
+    stream.position += count;
+    stored += count;
+    if (count == limit) continue;  // the buffer or the chunk is used up
+    char stop = run[count];
+    if (stop == '\n') break;  // the line end stays for SkipLine
+    if (stop == kEndOfInputByte) {
+      // A 26 inside the input ends the line and is used up; the one that
+      // marks the end of input stays.
+      if (!AtEndMark(stream)) ++stream.position;
       break;
     }
-    if (byte == '\n') {
-      --stream.position;  // the line end stays for SkipLine
-      break;
-    }
-    if (byte == '\r') continue;
-    line->push_back(byte);
-    ++stored;
+    ++stream.position;  // a CR is dropped
   }
   return stored;
 }
@@ -263,14 +248,25 @@ std::string_view TakeDecodedCharacters(TextStream& stream) {
 
 }  // namespace
 
-TextStream::~TextStream() {
-  if (mode != StreamMode::kClosed && close_handle) Os().files.CloseHandle(handle);
+namespace stream_detail {
+
+// Hands the buffer to the system; the buffer is empty afterwards even when
+// the write failed. False after a failure.
+bool WriteOut(TextStream& stream) {
+  if (stream.position == 0) return true;
+  std::uint32_t code =
+      Os().files.WriteFile(stream.handle, stream.buffer, stream.position);
+  stream.position = 0;
+  if (code != 0) {
+    SetIoStatus(code);
+    return false;
+  }
+  return true;
 }
 
-TextStream& StdIn() { return std_in; }
-TextStream& StdOut() { return std_out; }
-
-void WriteText(TextStream& stream, std::string_view text) {
+// WriteText for the rest: opens standard output on first use, and sends
+// each buffer it fills.
+void WriteTextInBlocks(TextStream& stream, std::string_view text) {
   if (stream.mode != StreamMode::kWriting &&
       stream.role == StreamRole::kStdOut) {
     OpenStandard(stream);
@@ -290,14 +286,16 @@ void WriteText(TextStream& stream, std::string_view text) {
   stream.position += static_cast<std::uint32_t>(text.size());
 }
 
-void WriteLineEnd(TextStream& stream) {
-  WriteText(stream, "\r\n");
-  EndStatement(stream);
+void SkipLineSlowly(TextStream& stream) {
+  char byte;
+  while (TakeByte(stream, &byte) && byte != '\n') {
+  }
 }
 
-void EndStatement(TextStream& stream) {
-  if (stream.mode == StreamMode::kWriting && stream.flush_at_statement_end)
-    WriteOut(stream);
+}  // namespace stream_detail
+
+TextStream::~TextStream() {
+  if (mode != StreamMode::kClosed && close_handle) Os().files.CloseHandle(handle);
 }
 
 void FlushStream(TextStream& stream) {
@@ -307,12 +305,6 @@ void FlushStream(TextStream& stream) {
 void ReadLineText(TextStream& stream, std::string* line) {
   line->clear();
   while (ReadLineChunk(stream, line) == kMaxLineChunk) {
-  }
-}
-
-void SkipLine(TextStream& stream) {
-  char byte;
-  while (TakeByte(stream, &byte) && byte != '\n') {
   }
 }
 

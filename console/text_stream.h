@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "console/ascii_text.h"
 #include "console/platform.h"
 
 namespace console {
@@ -48,16 +49,42 @@ struct TextStream {
   char narrowed[kStreamBufferSize] = {};  // see ReadNarrowedCharacters
 };
 
+// The common cases of the operations below are inline: a statement of a
+// few short pieces then costs a few stores and calls nothing.
+namespace stream_detail {
+extern TextStream std_in;
+extern TextStream std_out;
+void WriteTextInBlocks(TextStream& stream, std::string_view text);
+bool WriteOut(TextStream& stream);  // false after a failure
+void SkipLineSlowly(TextStream& stream);
+}  // namespace stream_detail
+
 // The process-wide standard streams; each opens itself on first use and
 // starts afresh when it is used after CloseStream.
-TextStream& StdIn();
-TextStream& StdOut();
+inline TextStream& StdIn() { return stream_detail::std_in; }
+inline TextStream& StdOut() { return stream_detail::std_out; }
 
 // Write side. A full buffer goes out at once, so output leaves in 128-byte
 // blocks; EndStatement also sends it when the output is a console.
-void WriteText(TextStream& stream, std::string_view text);
-void WriteLineEnd(TextStream& stream);  // CR LF, then EndStatement
-void EndStatement(TextStream& stream);
+inline void WriteText(TextStream& stream, std::string_view text) {
+  // Summed, not subtracted: the compiler then knows the copy stays inside
+  // the buffer, where an unsigned difference could wrap.
+  if (stream.mode == StreamMode::kWriting &&
+      stream.position + text.size() < kStreamBufferSize) [[likely]] {
+    CopyShort(stream.buffer + stream.position, text.data(), text.size());
+    stream.position += static_cast<std::uint32_t>(text.size());
+    return;
+  }
+  stream_detail::WriteTextInBlocks(stream, text);
+}
+inline void EndStatement(TextStream& stream) {
+  if (stream.mode == StreamMode::kWriting && stream.flush_at_statement_end)
+    stream_detail::WriteOut(stream);
+}
+inline void WriteLineEnd(TextStream& stream) {  // CR LF, then EndStatement
+  WriteText(stream, "\r\n");
+  EndStatement(stream);
+}
 void FlushStream(TextStream& stream);  // whatever the kind of device
 
 // Read side.
@@ -73,7 +100,15 @@ void FlushStream(TextStream& stream);  // whatever the kind of device
 void ReadLineText(TextStream& stream, std::string* line);
 // Moves past the next LF, or to the end of input; stops before a 26, as at
 // the end of input.
-void SkipLine(TextStream& stream);
+inline void SkipLine(TextStream& stream) {
+  // After ReadLineText the LF is nearly always the next byte buffered.
+  if (stream.mode == StreamMode::kReading && stream.position < stream.end &&
+      stream.buffer[stream.position] == '\n') [[likely]] {
+    ++stream.position;
+    return;
+  }
+  stream_detail::SkipLineSlowly(stream);
+}
 // Opens an existing file for reading; others may read it meanwhile.
 void OpenForReading(TextStream& stream, const std::string& name);
 // The next characters of a text, each narrowed to one byte: a character

@@ -16,29 +16,57 @@ constexpr std::uint16_t kNibbleTableHigh[16] = {
     0x0000, 0xCC01, 0xD801, 0x1400, 0xF001, 0x3C00, 0x2800, 0xE401,
     0xA001, 0x6C00, 0x7800, 0xB401, 0x5000, 0x9C01, 0x8801, 0x4600};
 
-// Both nibble lookups of one byte step folded into one table, so the loop
-// does one load per byte.
-constexpr std::array<std::uint16_t, 256> kByteTable = [] {
-  std::array<std::uint16_t, 256> table{};
-  for (unsigned i = 0; i < 256; ++i)
-    table[i] = kNibbleTableLow[i & 0x0F] ^ kNibbleTableHigh[i >> 4];
-  return table;
-}();
-
-std::uint16_t Update(std::uint16_t crc, std::string_view text) {
-  for (char c : text)
-    crc = kByteTable[(static_cast<unsigned char>(c) ^ crc) & 0xFF] ^
-          (crc >> 8);
-  return crc;
+// A step with the byte b and the register's low byte L and high byte H
+// sets the register to (H << 8 | L) = T[L ^ b] ^ H, where T[i] is the XOR
+// of the two nibble tables' entries for i. T is kept as its low and high
+// bytes, made by the compiler.
+constexpr std::array<std::uint8_t, 256> TableBytes(int shift) {
+  std::array<std::uint8_t, 256> bytes{};
+  for (unsigned i = 0; i < 256; ++i) {
+    unsigned entry = kNibbleTableLow[i & 0x0F] ^ kNibbleTableHigh[i >> 4];
+    bytes[i] = static_cast<std::uint8_t>(entry >> shift);
+  }
+  return bytes;
 }
+constexpr std::array<std::uint8_t, 256> kLowBytes = TableBytes(0);
+constexpr std::array<std::uint8_t, 256> kHighBytes = TableBytes(8);
 
 }  // namespace
 
-std::string DeviceIdChecksum(std::string_view text, std::string_view more) {
-  std::uint16_t crc = Update(Update(0, text), more);
+// Each step waits for the table load of the step before. The next index,
+// low byte of T[i] ^ H ^ next byte, gets its H ^ next byte (`ahead`)
+// ready before that load returns, so only the load and one XOR lie on the
+// chain, where the plain form has three operations after the load.
+std::uint16_t DeviceIdChecksumAfter(std::uint16_t crc, std::string_view text) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  std::size_t size = text.size();
+  if (size == 0) return crc;
+  unsigned index = (crc & 0xFF) ^ bytes[0];
+  unsigned ahead = crc >> 8;
+  if (size > 1) ahead ^= bytes[1];
+  for (std::size_t next = 2; next < size; ++next) {
+    unsigned low = kLowBytes[index] ^ ahead;
+    ahead = kHighBytes[index] ^ bytes[next];
+    index = low;
+  }
+  if (size > 1) {
+    unsigned low = kLowBytes[index] ^ ahead;
+    ahead = kHighBytes[index];
+    index = low;
+  }
+  return static_cast<std::uint16_t>(kHighBytes[index] << 8 |
+                                    (kLowBytes[index] ^ ahead));
+}
+
+void DeviceIdChecksumDigits(std::uint16_t crc, char* digits) {
   static const char kDigits[] = "0123456789ABCDEF";
-  return {kDigits[crc >> 12], kDigits[(crc >> 8) & 0xF],
-          kDigits[(crc >> 4) & 0xF], kDigits[crc & 0xF]};
+  for (int i = 3; i >= 0; --i, crc >>= 4) digits[i] = kDigits[crc & 0xF];
+}
+
+std::string DeviceIdChecksum(std::string_view text) {
+  std::string digits(4, '0');
+  DeviceIdChecksumDigits(DeviceIdChecksumAfter(0, text), digits.data());
+  return digits;
 }
 
 }  // namespace pnpsum

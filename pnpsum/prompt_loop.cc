@@ -1,43 +1,87 @@
 #include "pnpsum/prompt_loop.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 #include "console/ascii_text.h"
 #include "console/statements.h"
 #include "pnpsum/device_id_checksum.h"
 
 namespace pnpsum {
 namespace {
+
 constexpr std::size_t kLongestStem = 20;
+constexpr std::size_t kChecksumDigits = 4;
+
+// An identifier built in place, without a string of its own.
+struct IdText {
+  char bytes[kLongestStem + kChecksumDigits] = {};  // three words
+  std::size_t size = 0;
+  std::string_view View() const { return {bytes, size}; }
+};
+
+// The blanks of the eight bytes at `bytes` made underscores, a word at a
+// time. XOR with blanks makes each blank a zero byte; adding 0x7F to the
+// low seven bits of a byte sets its high bit unless all eight are zero,
+// exactly (nothing carries between bytes); blank XOR underscore is 0x7F.
+void BlanksToUnderscores(char* bytes) {
+  constexpr std::uint64_t kEach = 0x0101010101010101;
+  std::uint64_t eight;
+  std::memcpy(&eight, bytes, 8);
+  std::uint64_t x = eight ^ kEach * ' ';
+  std::uint64_t low7 = kEach * 0x7F;
+  std::uint64_t zero = ~(((x & low7) + low7) | x | low7);
+  eight ^= (zero >> 7) * ('_' ^ ' ');
+  std::memcpy(bytes, &eight, 8);
+}
+
+// The identifier for a manufacturer already trimmed, whose checksum
+// register `crc` is already taken; empty when both answers are.
+IdText DeviceIdAfter(std::string_view manufacturer, std::uint16_t crc,
+                     std::string_view model) {
+  model = console::Trim(model);
+  IdText id;
+  if (manufacturer.empty() && model.empty()) return id;
+  // The answers are never joined in full: only the stem is kept.
+  std::size_t length = std::min(manufacturer.size(), kLongestStem);
+  console::CopyShort(id.bytes, manufacturer.data(), length);
+  std::size_t more = std::min(model.size(), kLongestStem - length);
+  console::CopyShort(id.bytes + length, model.data(), more);
+  length += more;
+  for (std::size_t at = 0; at < sizeof id.bytes; at += 8)
+    BlanksToUnderscores(id.bytes + at);
+  DeviceIdChecksumDigits(DeviceIdChecksumAfter(crc, model), id.bytes + length);
+  id.size = length + kChecksumDigits;
+  return id;
+}
+
 }  // namespace
 
 void DeviceId(std::string_view manufacturer, std::string_view model,
               std::string* id) {
-  // The answers are never joined in full: only the stem is kept.
   manufacturer = console::Trim(manufacturer);
-  model = console::Trim(model);
-  id->clear();
-  if (manufacturer.empty() && model.empty()) return;
-  char stem[kLongestStem];
-  std::size_t length = 0;
-  for (std::string_view part : {manufacturer, model}) {
-    for (char c : part.substr(0, kLongestStem - length))
-      stem[length++] = c == ' ' ? '_' : c;
-  }
-  id->assign(stem, length);
-  *id += DeviceIdChecksum(manufacturer, model);
+  IdText text = DeviceIdAfter(
+      manufacturer, DeviceIdChecksumAfter(0, manufacturer), model);
+  id->assign(text.View());
 }
 
 void PromptLoop() {
   std::string manufacturer;
   std::string model;
-  std::string device_id;  // the three keep their storage from cycle to cycle
   for (;;) {
     console::WritePrompt("MFG: ");
     console::ReadAnswerLine(&manufacturer);
+    // The manufacturer's part of the checksum is taken before the model is
+    // asked for: its chain of dependent loads then runs beside the next
+    // statements instead of after them.
+    std::string_view maker = console::Trim(manufacturer);
+    std::uint16_t crc = DeviceIdChecksumAfter(0, maker);
     console::WritePrompt("MDL: ");
     console::ReadAnswerLine(&model);
-    DeviceId(manufacturer, model, &device_id);
-    if (device_id.empty()) return;
-    console::WriteLine({"CID: ", device_id});
+    IdText id = DeviceIdAfter(maker, crc, model);
+    if (id.size == 0) return;
+    console::WriteLine({"CID: ", id.View()});
   }
 }
 

@@ -6,7 +6,7 @@
 #
 # A case is a count of package folders in the generator's default shape,
 # or heavy:COUNT for its output-heavy shape (many models per printer INF,
-# long driver texts).
+# long driver texts); the one case `none` measures pnpsum alone.
 #
 # Environment:
 #   BENCH_DATA    scratch folder for repositories, answers and outputs
@@ -19,6 +19,9 @@
 #   BENCH_INFSURVEY, BENCH_PNPSUM
 #                 absolute paths of other builds to measure (default: the
 #                 Release build this script makes in build/bench)
+#   BENCH_BEFORE  a git revision (say main) whose code is measured in the
+#                 same run, in turn with this code and the floor: its
+#                 committed files are built in build/bench-before
 #
 # Needs cmake, a C++20 compiler, python3 and strace.
 set -euo pipefail
@@ -32,6 +35,7 @@ pairs=${BENCH_PAIRS:-500000}
 seed=20110305
 build=$root/build/bench
 if [ $# -eq 0 ]; then set -- 1000 10000 100000 heavy:10000; fi
+if [ "$*" = none ]; then set --; fi
 
 for tool in cmake python3 strace; do
   command -v "$tool" >/dev/null || { echo "bench: $tool is missing" >&2; exit 1; }
@@ -42,6 +46,21 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
   >"$build.cmake.log" 2>&1 || { cat "$build.cmake.log" >&2; exit 1; }
 cmake --build "$build" -j2 --target infsurvey pnpsum >>"$build.cmake.log" 2>&1 \
   || { cat "$build.cmake.log" >&2; exit 1; }
+before=()
+if [ -n "${BENCH_BEFORE:-}" ]; then
+  # The revision's committed files only: no worktree, nothing of this one.
+  echo "bench: building $BENCH_BEFORE in $build-before" >&2
+  rm -rf "$build-before"
+  mkdir -p "$build-before/src"
+  git -C "$root" archive "$BENCH_BEFORE" | tar -x -C "$build-before/src"
+  cmake -S "$build-before/src" -B "$build-before" -DCMAKE_BUILD_TYPE=Release \
+    -DBUILD_TESTING=OFF >"$build-before.cmake.log" 2>&1 \
+    || { cat "$build-before.cmake.log" >&2; exit 1; }
+  cmake --build "$build-before" -j2 --target infsurvey pnpsum \
+    >>"$build-before.cmake.log" 2>&1 || { cat "$build-before.cmake.log" >&2; exit 1; }
+  before=(--infsurvey-before "$build-before/infsurvey"
+          --pnpsum-before "$build-before/pnpsum")
+fi
 for program in floor run_measured; do
   "${CXX:-c++}" -std=c++20 -O2 -Wall -Wextra -o "$build/$program" "bench/$program.cc"
 done
@@ -84,5 +103,6 @@ echo "bench: measuring; report in $report" >&2
 python3 bench/measure.py --infsurvey "${BENCH_INFSURVEY:-$build/infsurvey}" \
   --pnpsum "${BENCH_PNPSUM:-$build/pnpsum}" \
   --floor "$build/floor" --run-measured "$build/run_measured" \
+  ${before[@]+"${before[@]}"} \
   --data "$data" --reps "$reps" ${answers[@]+"${answers[@]}"} "$@" >"$report"
 cat "$report"

@@ -5,6 +5,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 TEST(DeviceId, WorkedExamples) {
   struct Case {
     std::string manufacturer, model, id;
@@ -25,6 +27,11 @@ TEST(DeviceId, WorkedExamples) {
       {"Eighteen character", "s x", "Eighteen_characters_FB7F"},
       // The stem holds only the manufacturer; the checksum covers both.
       {"Twenty-one characters", " X", "Twenty-one_characterDD96"},
+      // Blanks first and last in the stem's second word of eight bytes,
+      // beside bytes that stay: NUL and 160 (a blank but for one bit), 127,
+      // and "!" after a blank, which a borrowing zero-byte test would take.
+      {"A \xa0\x7f B", "\x01 C\0 D !E F G H I J"s,
+       "A_\xa0\x7f_BC\0_D_!E_F_G_H_402A"s},
   };
   std::string id = "left over";
   for (const Case& c : cases) {
