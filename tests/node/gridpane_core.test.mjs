@@ -139,6 +139,7 @@ describe('what the filter and the choice keep', () => {
     ['b.inf', '', 2, { manufacturers: 1, files: 1, drivers: 2, all: 7 }],
     ['laser.gpd', '', 1, { manufacturers: 1, files: 1, drivers: 1, all: 7 }],
     ['nothing', '', 0, { manufacturers: 0, files: 0, drivers: 0, all: 7 }],
+    ['.gpd\nz', '', 0, { manufacturers: 0, files: 0, drivers: 0, all: 7 }],
     ['', 'missing:two.xml', 4, { manufacturers: 2, files: 3, drivers: 4, all: 7 }],
     ['z 2', 'missing:three.xml', 1, { manufacturers: 1, files: 1, drivers: 1, all: 7 }],
     ['', 'missing:gone.xml', 8, { manufacturers: 3, files: 6, drivers: 7, all: 7 }],
@@ -167,6 +168,8 @@ describe('what the filter and the choice keep', () => {
                          `${show} "${text}" after ${texts.join(',')}`);
       }
     }
+    const typed = keep('in', '', keep('i'));
+    assert.equal(keep('in', '', keep('ink', '', typed)), typed, 'a key taken back gets the earlier selection');
   });
   test('coverage: one row per driver, the catalogues that hold it and those that lack it', () => {
     const selection = keep('', 'coverage');
