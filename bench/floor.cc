@@ -169,18 +169,41 @@ unsigned Checksum(const ChecksumTable& table, unsigned crc,
   return table.high[index] << 8 | (table.low[index] ^ ahead);
 }
 
+void WriteBytes(unsigned long long count) {
+  char block[kBlock];
+  std::memset(block, 'x', sizeof block);
+  while (count > 0) {
+    std::size_t size = count < kBlock ? static_cast<std::size_t>(count) : kBlock;
+    if (write(STDOUT_FILENO, block, size) != static_cast<ssize_t>(size))
+      Fail("cannot write", "standard output");
+    count -= size;
+  }
+}
+
 // Reads standard input and gives the checksums of its line pairs, folded
 // into one value so that the compiler cannot drop them. A line's CR before
-// its LF is left out, as the line reader drops it.
-unsigned ChecksumLinePairs() {
+// its LF is left out, as the line reader drops it. The `output` bytes go
+// out while the input is read, as the tool's full buffers do: after each
+// read, the whole blocks of the share that the input read so far stands
+// for. Input of unknown size (a pipe) has all of it written at the end.
+unsigned ChecksumLinePairs(unsigned long long output) {
   static const ChecksumTable table;
   unsigned char block[kBlock];
   unsigned folded = 0, checksum = 0;
   bool second_line = false;
+  struct stat info;
+  unsigned long long input_size =
+      fstat(STDIN_FILENO, &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : 0;
+  unsigned long long input_read = 0, written = 0;
   for (;;) {
     ssize_t got = read(STDIN_FILENO, block, kBlock);
     if (got < 0) Fail("cannot read", "standard input");
     if (got == 0) break;
+    input_read += static_cast<unsigned long long>(got);
+    if (input_read <= input_size) {
+      unsigned long long due = output * input_read / input_size / kBlock * kBlock;
+      if (due > written) WriteBytes(due - written), written = due;
+    }
     const unsigned char* next = block;
     const unsigned char* end = block + got;
     while (next != end) {
@@ -200,18 +223,8 @@ unsigned ChecksumLinePairs() {
       }
     }
   }
+  WriteBytes(output - written);
   return folded ^ checksum;
-}
-
-void WriteBytes(unsigned long long count) {
-  char block[kBlock];
-  std::memset(block, 'x', sizeof block);
-  while (count > 0) {
-    std::size_t size = count < kBlock ? static_cast<std::size_t>(count) : kBlock;
-    if (write(STDOUT_FILENO, block, size) != static_cast<ssize_t>(size))
-      Fail("cannot write", "standard output");
-    count -= size;
-  }
 }
 
 unsigned long long ByteCount(const char* text) {
@@ -238,9 +251,8 @@ int main(int argc, char** argv) {
   }
   if (argc == 3 && std::strcmp(argv[1], "stdin") == 0) {
     unsigned long long output = ByteCount(argv[2]);
-    volatile unsigned checksums = ChecksumLinePairs();
+    volatile unsigned checksums = ChecksumLinePairs(output);
     (void)checksums;
-    WriteBytes(output);
     return 0;
   }
   std::fprintf(stderr,
