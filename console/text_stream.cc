@@ -22,9 +22,6 @@ namespace {
 // compiler keeps some of them out of line, which costs pnpsum about 3% of
 // its instructions.
 
-// A line is taken in chunks of at most 255 bytes, a count that fits one
-// byte; a chunk that comes back full is the sign the line may go on.
-constexpr std::uint32_t kMaxLineChunk = 255;
 // The most bytes a character of any code page is tried with.
 constexpr std::uint32_t kMaxCharBytes = 7;
 // What ReadNarrowedCharacters gives for a character of code 128 or above.
@@ -40,19 +37,20 @@ constexpr std::array<bool, 256> kRunStops = [] {
 }();
 
 // How many of the `limit` bytes at `bytes` come before a line end or a 26.
-// The control bytes among them are rare: a word at a time finds them.
+// The 15 bytes past the limit may be read too (the buffer's slack), so the
+// scan goes 16 bytes at a time and ignores what lies past the limit. The
+// control bytes that do not stop a run are rare.
 inline std::uint32_t OrdinaryRun(const char* bytes, std::uint32_t limit) {
   std::uint32_t count = 0;
-  while (count + 8 <= limit) {
-    std::size_t free = ControlFreeInWord(bytes + count);
-    count += static_cast<std::uint32_t>(free);
-    if (free == 8) continue;
+  while (count < limit) {
+    std::uint32_t free = static_cast<std::uint32_t>(ControlFreeIn16(bytes + count));
+    count += free;
+    if (free == 16) continue;
+    if (count >= limit) break;
     if (kRunStops[static_cast<unsigned char>(bytes[count])]) return count;
     ++count;  // a tab, say: ordinary
   }
-  while (count < limit && !kRunStops[static_cast<unsigned char>(bytes[count])])
-    ++count;
-  return count;
+  return limit;
 }
 
 struct Decoded {
@@ -173,38 +171,37 @@ Decoded DecodeAhead(TextStream& stream) {
   return result;
 }
 
-// Appends up to 255 bytes of the current line to `line`; gives the count.
-inline std::uint32_t ReadLineChunk(TextStream& stream, std::string* line) {
-  if (!EnsureReading(stream)) return 0;
-  std::uint32_t stored = 0;
-  while (stored < kMaxLineChunk) {
+
+// ReadLineText for every line: apart, so that the common case keeps the
+// few registers it needs.
+[[gnu::noinline]] void ReadLineSlowly(TextStream& stream, std::string* line) {
+  line->clear();
+  if (!EnsureReading(stream)) return;
+  for (;;) {
     if (stream.position == stream.end) {
       FillAhead(stream, 1);
       // A 26 that a fresh read brings first is the end of input for the
       // rest of this line and for the next SkipLine too: it stays unread.
-      if (stream.buffer[stream.position] == kEndOfInputByte) break;
+      if (stream.buffer[stream.position] == kEndOfInputByte) return;
     }
     // Ordinary bytes go over as one run; the byte that stops it, if any,
     // is a line end or a 26.
     const char* run = stream.buffer + stream.position;
-    std::uint32_t limit =
-        std::min(stream.end - stream.position, kMaxLineChunk - stored);
+    std::uint32_t limit = stream.end - stream.position;
     std::uint32_t count = OrdinaryRun(run, limit);
     if (count > 0) line->append(run, count);
     stream.position += count;
-    stored += count;
-    if (count == limit) continue;  // the buffer or the chunk is used up
+    if (count == limit) continue;  // the buffer is used up
     char stop = run[count];
-    if (stop == '\n') break;  // the line end stays for SkipLine
+    if (stop == '\n') return;  // the line end stays for SkipLine
     if (stop == kEndOfInputByte) {
       // A 26 inside the input ends the line and is used up; the one that
       // marks the end of input stays.
       if (!AtEndMark(stream)) ++stream.position;
-      break;
+      return;
     }
     ++stream.position;  // a CR is dropped
   }
-  return stored;
 }
 
 // The bytes buffered, asking the system for more when none are left, up
@@ -303,9 +300,20 @@ void FlushStream(TextStream& stream) {
 }
 
 void ReadLineText(TextStream& stream, std::string* line) {
-  line->clear();
-  while (ReadLineChunk(stream, line) == kMaxLineChunk) {
+  // Nearly every line lies whole in the buffer and ends in LF or CR LF:
+  // one scan and one copy take it.
+  if (stream.mode == StreamMode::kReading) [[likely]] {
+    const char* begin = stream.buffer + stream.position;
+    std::uint32_t available = stream.end - stream.position;
+    std::uint32_t count = OrdinaryRun(begin, available);
+    std::uint32_t cr = count + 1 < available && begin[count] == '\r';
+    if (count + cr < available && begin[count + cr] == '\n') {
+      line->assign(begin, count);
+      stream.position += count + cr;  // the LF stays for SkipLine
+      return;
+    }
   }
+  ReadLineSlowly(stream, line);
 }
 
 void OpenForReading(TextStream& stream, const std::string& name) {

@@ -45,7 +45,9 @@ struct TextStream {
   bool at_file_start = false;    // nothing read since the file was opened
   std::uint32_t position = 0;  // next byte to read or write
   std::uint32_t end = 0;       // valid bytes when reading
-  char buffer[kStreamBufferSize] = {};
+  // The slack lets the line reader scan 16 bytes at a time from any
+  // position: nothing is ever read into it.
+  char buffer[kStreamBufferSize + 15] = {};
   char narrowed[kStreamBufferSize] = {};  // see ReadNarrowedCharacters
 };
 

@@ -133,24 +133,31 @@ TEST_F(ReadTest, LineEnds) {
   }
 }
 
-// Ordinary bytes go over eight at a time: each byte value, at each place
-// of such a group, must still be read as the rule says.
+// Ordinary bytes go over sixteen at a time: each byte value, at each place
+// of two such groups, must still be read as the rule says, both where the
+// line starts a buffer and where it runs past the buffer's end.
 TEST_F(ReadTest, EveryByteAtEveryPlace) {
-  const std::string text = "abcdefghijklmnopqrstuvwxyz";
-  for (int byte = 0; byte < 256; ++byte) {
-    for (std::size_t at = 0; at < 18; ++at) {
-      console::ScopedFakeConsole fresh;
-      std::string line = text;
-      line.insert(at, 1, static_cast<char>(byte));
-      fresh.os.fs.stdin_bytes = line + "\n!";
-      std::vector<std::string> expected = {line, "!"};
-      if (byte == '\r') expected[0] = text;
-      if (byte == '\n') expected = {text.substr(0, at), text.substr(at)};
-      if (byte == 26) expected = {text.substr(0, at), "!"};
-      // A 26 that a fresh read brings first is an end of input that stays
-      // for the rest of the line (see CtrlZAtTheStartOfARead).
-      if (byte == 26 && at == 0) expected = {"", ""};
-      EXPECT_EQ(ReadLines(2), expected) << byte << " at " << at;
+  const std::string text = "abcdefghijklmnopqrstuvwxyz0123456789";
+  for (std::size_t lead : {0u, 117u}) {
+    const std::string first(lead == 0 ? 0 : lead - 1, '-');
+    for (int byte = 0; byte < 256; ++byte) {
+      for (std::size_t at = 0; at < 34; ++at) {
+        console::ScopedFakeConsole fresh;
+        std::string line = text;
+        line.insert(at, 1, static_cast<char>(byte));
+        fresh.os.fs.stdin_bytes = (lead == 0 ? "" : first + "\n") + line + "\n!";
+        std::vector<std::string> expected = {line, "!"};
+        if (byte == '\r') expected[0] = text;
+        if (byte == '\n') expected = {text.substr(0, at), text.substr(at)};
+        if (byte == 26) expected = {text.substr(0, at), "!"};
+        // A 26 that a fresh read brings first is an end of input that
+        // stays for the rest of the line (see CtrlZAtTheStartOfARead).
+        if (byte == 26 && (lead + at) % 128 == 0)
+          expected = {text.substr(0, at), ""};
+        if (lead != 0) expected.insert(expected.begin(), first);
+        EXPECT_EQ(ReadLines(static_cast<int>(expected.size())), expected)
+            << byte << " at " << at << " after " << lead;
+      }
     }
   }
 }
