@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace pnpsum {
 namespace {
@@ -58,9 +59,17 @@ std::uint16_t DeviceIdChecksumAfter(std::uint16_t crc, std::string_view text) {
                                     (kLowBytes[index] ^ ahead));
 }
 
+// The two digits of each byte, so that four digits are two loads.
+constexpr std::array<std::array<char, 2>, 256> kDigitPairs = [] {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  std::array<std::array<char, 2>, 256> pairs{};
+  for (unsigned i = 0; i < 256; ++i) pairs[i] = {kDigits[i >> 4], kDigits[i & 0xF]};
+  return pairs;
+}();
+
 void DeviceIdChecksumDigits(std::uint16_t crc, char* digits) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  for (int i = 3; i >= 0; --i, crc >>= 4) digits[i] = kDigits[crc & 0xF];
+  std::memcpy(digits, kDigitPairs[crc >> 8].data(), 2);
+  std::memcpy(digits + 2, kDigitPairs[crc & 0xFF].data(), 2);
 }
 
 std::string DeviceIdChecksum(std::string_view text) {

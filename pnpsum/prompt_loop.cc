@@ -1,6 +1,7 @@
 #include "pnpsum/prompt_loop.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -16,24 +17,49 @@ constexpr std::size_t kChecksumDigits = 4;
 
 // An identifier built in place, without a string of its own.
 struct IdText {
-  char bytes[kLongestStem + kChecksumDigits] = {};  // three words
+  char bytes[kLongestStem + kChecksumDigits] = {};
   std::size_t size = 0;
   std::string_view View() const { return {bytes, size}; }
 };
 
-// The blanks of the eight bytes at `bytes` made underscores, a word at a
-// time. XOR with blanks makes each blank a zero byte; adding 0x7F to the
-// low seven bits of a byte sets its high bit unless all eight are zero,
-// exactly (nothing carries between bytes); blank XOR underscore is 0x7F.
-void BlanksToUnderscores(char* bytes) {
+// The eight bytes of `eight` with their blanks made underscores. XOR with
+// blanks makes each blank a zero byte; adding 0x7F to the low seven bits
+// of a byte sets its high bit unless all eight are zero, exactly (nothing
+// carries between bytes); blank XOR underscore is 0x7F.
+inline std::uint64_t Underscored(std::uint64_t eight) {
   constexpr std::uint64_t kEach = 0x0101010101010101;
-  std::uint64_t eight;
-  std::memcpy(&eight, bytes, 8);
   std::uint64_t x = eight ^ kEach * ' ';
   std::uint64_t low7 = kEach * 0x7F;
   std::uint64_t zero = ~(((x & low7) + low7) | x | low7);
-  eight ^= (zero >> 7) * ('_' ^ ' ');
-  std::memcpy(bytes, &eight, 8);
+  return eight ^ (zero >> 7) * ('_' ^ ' ');
+}
+
+// Copies `size` bytes, at most 24, with blanks made underscores on the
+// way, in registers: nothing is read back from the identifier being built,
+// since a load that spans several fresh stores waits until they all land.
+// Words may overlap, as in CopyShort.
+inline void CopyUnderscored(char* to, const char* from, std::size_t size) {
+  if constexpr (std::endian::native == std::endian::little) {
+    auto word = [&](std::size_t at, std::size_t width) {
+      std::uint64_t bytes = 0;
+      std::memcpy(&bytes, from + at, width);
+      bytes = Underscored(bytes);
+      std::memcpy(to + at, &bytes, width);  // the low bytes
+    };
+    if (size >= 8) {
+      word(0, 8);
+      if (size > 16) word(8, 8);
+      word(size - 8, 8);
+      return;
+    }
+    if (size >= 4) {
+      word(0, 4);
+      word(size - 4, 4);
+      return;
+    }
+  }
+  for (std::size_t at = 0; at < size; ++at)
+    to[at] = from[at] == ' ' ? '_' : from[at];
 }
 
 // The identifier for a manufacturer already trimmed, whose checksum
@@ -45,12 +71,10 @@ IdText DeviceIdAfter(std::string_view manufacturer, std::uint16_t crc,
   if (manufacturer.empty() && model.empty()) return id;
   // The answers are never joined in full: only the stem is kept.
   std::size_t length = std::min(manufacturer.size(), kLongestStem);
-  console::CopyShort(id.bytes, manufacturer.data(), length);
+  CopyUnderscored(id.bytes, manufacturer.data(), length);
   std::size_t more = std::min(model.size(), kLongestStem - length);
-  console::CopyShort(id.bytes + length, model.data(), more);
+  CopyUnderscored(id.bytes + length, model.data(), more);
   length += more;
-  for (std::size_t at = 0; at < sizeof id.bytes; at += 8)
-    BlanksToUnderscores(id.bytes + at);
   DeviceIdChecksumDigits(DeviceIdChecksumAfter(crc, model), id.bytes + length);
   id.size = length + kChecksumDigits;
   return id;
