@@ -11,8 +11,9 @@
 //     Reads standard input to its end in 128-byte blocks and takes the
 //     device-identifier checksum of each pair of lines, as pnpsum must for
 //     each pair of answers, in the tightest loop: one table load and one
-//     XOR a byte on the chain of dependent steps.
-//     Then writes OUTPUT_BYTES bytes in 128-byte blocks.
+//     XOR a byte on the chain of dependent steps. Writes OUTPUT_BYTES
+//     bytes in 128-byte blocks as it reads, as the tool's full buffers go
+//     out during the dialogue.
 //
 // OUTPUT_BYTES is what the measured tool wrote for the same input, so both
 // make the same number of write calls.
