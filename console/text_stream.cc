@@ -171,7 +171,6 @@ Decoded DecodeAhead(TextStream& stream) {
   return result;
 }
 
-
 // ReadLineText for every line: apart, so that the common case keeps the
 // few registers it needs.
 [[gnu::noinline]] void ReadLineSlowly(TextStream& stream, std::string* line) {
