@@ -63,7 +63,23 @@ echo "setup: installing ${missing[*]}"
 if [ -n "$foreign" ] && ! dpkg --print-foreign-architectures | grep -qx "$foreign"; then
   "$here/as-root.sh" dpkg --add-architecture "$foreign"
 fi
-"$here/as-root.sh" env DEBIAN_FRONTEND=noninteractive apt-get update -q
-"$here/as-root.sh" env DEBIAN_FRONTEND=noninteractive \
-  apt-get install -y -q --no-install-recommends "${missing[@]}"
+# A mirror caught mid-sync fails one index now and then: try again, and
+# go on with the lists there are if it keeps failing (the install says
+# whether they are enough).
+for attempt in 1 2 3; do
+  "$here/as-root.sh" env DEBIAN_FRONTEND=noninteractive apt-get update -q && break
+  echo "setup: apt-get update failed (attempt $attempt of 3)" >&2
+  [ "$attempt" = 3 ] || sleep 20
+done
+install=(env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends)
+if ! "$here/as-root.sh" "${install[@]}" "${missing[@]}"; then
+  # Without one architecture's security index, a library of the other
+  # would come from the security suite and its i386 twin from the release:
+  # Multi-Arch wants both at one version, so take both from the release.
+  [ -n "$foreign" ] || exit 1
+  release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  [ -n "$release" ] || exit 1
+  echo "setup: trying again with the packages of $release itself" >&2
+  "$here/as-root.sh" "${install[@]}" -t "$release" "${missing[@]}"
+fi
 browser_driver
