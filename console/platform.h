@@ -8,6 +8,17 @@
 // and an in-memory fake beside the tests.
 //
 // Failures are Windows error codes on every build (error_codes.h).
+//
+// The file system part works on handles, as the system's own calls do,
+// not on whole files (read a file, write a file), because both programs
+// work on streams: output leaves in 128-byte blocks as it is made, and at
+// each statement's end when the handle is a console, so its type matters;
+// the dialogue reads each answer before it writes the next prompt; an INF
+// is read in blocks only up to its 60th meaningful line, so 5 MB of lines
+// cost their first 60; and a failure carries the code of the very call
+// that failed, open, read or write, to the check of its statement. Reading
+// whole files would save a few reads of small INFs but read every INF to
+// its end.
 #pragma once
 
 #include <cstdint>

@@ -32,7 +32,7 @@ struct InfWorkspace {
 // nothing when it is no printer INF or names no models.
 void ProcessInf(const std::string& inf_path, InfWorkspace& workspace) {
   ReadInfLines(inf_path, &workspace.lines);
-  LoadLines(workspace.store, workspace.lines);
+  workspace.store.LoadLines(workspace.lines);
   if (FindManufacturerModels(workspace.store, &workspace.found))
     WriteManufacturerElement(workspace.found, inf_path);
 }

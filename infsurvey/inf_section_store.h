@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,64 +20,78 @@
 
 namespace infsurvey {
 
-// Where a name or an entry lies in the store's text.
-struct TextSpan {
-  std::uint32_t first = 0, length = 0;
-};
-
-// 256 chains over the names of a list, newest item first, so that of
-// several names equal but for case the one last in the list is found first.
-struct LookupIndex {
-  struct Item {
-    std::string_view name;  // in the store; compared upper-cased
-    std::size_t position;   // in the list the index covers
-    std::int32_t next;      // next item of the chain, or -1
-  };
-  std::array<std::int32_t, 256> heads;
-  std::vector<Item> items;
-  bool current = false;  // false after any change of the list it covers
-};
-
-struct InfSection {
-  TextSpan name;
-  // Its entries are InfSectionStore::entries[first_entry, +entry_count).
-  std::size_t first_entry = 0;
-  std::size_t entry_count = 0;
-};
-
-struct InfSectionStore {
-  // The names and entries, each trimmed: "name=value" (pair form) or the
-  // line (plain form).
-  std::string text;
-  std::vector<InfSection> sections;  // in the order of their headers
-  std::vector<TextSpan> entries;     // of every section, in line order
-  LookupIndex section_index;
-  // Over the pair-form entries of one section: the last one asked about.
-  LookupIndex entry_index;
-  std::size_t entry_index_section = 0;
-
-  std::string_view Text(TextSpan span) const {
-    return std::string_view(text).substr(span.first, span.length);
-  }
-};
-
 // A section's entries, seen in the store: valid until it is loaded again.
 using EntryList = std::vector<std::string_view>;
 
-// Replaces the store's content with the sections of `lines`: "[name]"
-// starts a section, other lines are its entries; lines before the first
-// header are dropped. The store copies the texts.
-void LoadLines(InfSectionStore& store, const InfLineList& lines);
+class InfSectionStore {
+ public:
+  // Replaces the content with the sections of `lines`: "[name]" starts a
+  // section, other lines are its entries; lines before the first header
+  // are dropped. The store copies the texts.
+  void LoadLines(const InfLineList& lines);
 
-// The value of `key` in the last section named `section`, or
-// `default_value` when either is missing.
-std::string_view ReadValue(InfSectionStore& store, std::string_view section,
-                           std::string_view key, std::string_view default_value);
+  // The value of `key` in the last section named `section`; none when
+  // either is missing. Builds the indexes it needs.
+  std::optional<std::string_view> ReadValue(std::string_view section,
+                                            std::string_view key);
 
-// Empties `list`, then fills it with the entries of the last section named
-// `section`, in both forms.
-void ReadSectionEntries(InfSectionStore& store, std::string_view section,
-                        EntryList* list);
+  // Empties `list`, then fills it with the entries of the last section
+  // named `section`, in both forms: "name=value" or the line.
+  void ReadSectionEntries(std::string_view section, EntryList* list);
+
+  // The sections by position, in the order of their headers.
+  std::size_t SectionCount() const { return sections_.size(); }
+  std::string_view SectionName(std::size_t i) const {
+    return Text(sections_[i].name);
+  }
+  void SectionEntries(std::size_t i, EntryList* list) const;
+
+ private:
+  // Where a name or an entry lies in text_.
+  struct TextSpan {
+    std::uint32_t first = 0, length = 0;
+  };
+  struct Section {
+    TextSpan name;
+    // Its entries are entries_[first_entry, +entry_count).
+    std::size_t first_entry = 0;
+    std::size_t entry_count = 0;
+  };
+  // 256 chains over the names of a list, newest item first, so that of
+  // several names equal but for case the one last in the list is found
+  // first.
+  struct LookupIndex {
+    struct Item {
+      std::string_view name;  // in text_; compared upper-cased
+      std::size_t position;   // in the list the index covers
+      std::int32_t next;      // next item of the chain, or -1
+    };
+    std::array<std::int32_t, 256> heads;
+    std::vector<Item> items;
+    bool current = false;  // false after any change of the list it covers
+
+    // Puts the names of the list's `count` items at the heads of their
+    // chains, first to last; an item without a name gets no place.
+    template <typename NameOf>
+    void Build(std::size_t count, NameOf name_of);
+    // Position of the newest item named `query` but for case, or none.
+    std::optional<std::size_t> Search(std::string_view query) const;
+  };
+
+  std::string_view Text(TextSpan span) const {
+    return std::string_view(text_).substr(span.first, span.length);
+  }
+  std::optional<std::size_t> FindSection(std::string_view name);
+  TextSpan Append(std::string_view text);
+
+  std::string text_;  // the names and entries, each trimmed
+  std::vector<Section> sections_;  // in the order of their headers
+  std::vector<TextSpan> entries_;  // of every section, in line order
+  LookupIndex section_index_;
+  // Over the pair-form entries of one section: the last one asked about.
+  LookupIndex entry_index_;
+  std::size_t entry_index_section_ = 0;
+};
 
 // An entry split at its first "=" into the text before it and the text
 // after it; false, with both empty, for an entry without one (plain form).

@@ -6,11 +6,6 @@ namespace infsurvey {
 
 using console::Trim;
 
-namespace {
-// The class an INF without one is read as: any text but "printer" would do.
-constexpr std::string_view kNoClass = "notaprinter";
-}  // namespace
-
 // Blanks around the comma are not part of either name: Windows reads
 // "Acme, NTx86" as "Acme.NTx86" too.
 bool ModelsSectionName(std::string_view value, std::string* name) {
@@ -26,15 +21,17 @@ bool ModelsSectionName(std::string_view value, std::string* name) {
 bool FindManufacturerModels(InfSectionStore& store, ManufacturerModels* found) {
   found->name = {};
   found->models.clear();
-  std::string_view inf_class = ReadValue(store, "Version", "Class", kNoClass);
-  if (!console::EqualsIgnoringCase(inf_class, "printer")) return false;
+  // An INF without a class is no printer INF.
+  std::optional<std::string_view> inf_class = store.ReadValue("Version", "Class");
+  if (!inf_class || !console::EqualsIgnoringCase(*inf_class, "printer"))
+    return false;
   // Only the first manufacturer entry counts.
-  ReadSectionEntries(store, "Manufacturer", &found->manufacturers);
+  store.ReadSectionEntries("Manufacturer", &found->manufacturers);
   if (found->manufacturers.empty()) return false;
   std::string_view first = found->manufacturers[0];
   if (!ModelsSectionName(EntryValue(first), &found->models_section)) return false;
   found->name = EntryName(first);
-  ReadSectionEntries(store, found->models_section, &found->models);
+  store.ReadSectionEntries(found->models_section, &found->models);
   return true;
 }
 

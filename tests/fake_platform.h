@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <string>
@@ -191,6 +192,93 @@ class FakePlatform final : public CodePage, public Process, public Locale {
 
  private:
   bool IsLead(char byte) const;
+};
+
+// The platform in use where no test has set one: every call is refused,
+// that is named to `refuse`, and answers as if nothing were there, so a
+// test that forgets its fixture says so rather than reach the real system.
+class RefusingPlatform final : public FileSystem,
+                               public CodePage,
+                               public Process,
+                               public Locale {
+ public:
+  using Refuse = void (*)(const char* call);
+  explicit RefusingPlatform(Refuse refuse) : refuse_(refuse) {}
+  RefusingPlatform(const RefusingPlatform&) = delete;
+  RefusingPlatform& operator=(const RefusingPlatform&) = delete;
+
+  const Platform platform{*this, *this, *this, *this};
+
+  std::uint32_t GetStdHandle(StdHandle, Handle*) override {
+    return Refused("GetStdHandle", kErrorInvalidHandle);
+  }
+  FileType GetFileType(Handle) override {
+    return Refused("GetFileType", FileType::kUnknown);
+  }
+  std::uint32_t ReadFile(Handle, char*, std::uint32_t,
+                         std::uint32_t* count) override {
+    *count = 0;
+    return Refused("ReadFile", kErrorInvalidHandle);
+  }
+  std::uint32_t WriteFile(Handle, const char*, std::uint32_t) override {
+    return Refused("WriteFile", kErrorInvalidHandle);
+  }
+  std::uint32_t OpenForReading(const std::string&, Handle*) override {
+    return Refused("OpenForReading", kErrorFileNotFound);
+  }
+  void CloseHandle(Handle) override { refuse_("CloseHandle"); }
+  void ListFolder(const std::string&, const FolderVisitor&) override {
+    refuse_("ListFolder");
+  }
+  std::string FindFile(const std::string&) override {
+    return Refused("FindFile", std::string());
+  }
+
+  bool DecodeChar(const char*, int, std::uint16_t*) override {
+    return Refused("DecodeChar", false);
+  }
+  bool BytesAreCharacters() override { return Refused("BytesAreCharacters", true); }
+  const char* CharNext(const char* text) override {
+    return Refused("CharNext", *text == '\0' ? text : text + 1);
+  }
+  std::string ToOem(std::string text) override { return Refused("ToOem", text); }
+  std::string ToUtf8(std::string_view text) override {
+    return Refused("ToUtf8", std::string(text));
+  }
+
+  std::string ArgumentText(int) override {
+    return Refused("ArgumentText", std::string());
+  }
+  CodeLocation LocateCode(const void*) override {
+    return Refused("LocateCode", CodeLocation());
+  }
+  void OfferUnhandledFailure(std::uint32_t, const void*) override {
+    refuse_("OfferUnhandledFailure");
+  }
+  [[noreturn]] void ExitProcess(int) override {
+    refuse_("ExitProcess");
+    std::abort();
+  }
+
+  LocalTime GetLocalTime() override { return Refused("GetLocalTime", LocalTime()); }
+  std::string DayAbbreviation(int) override {
+    return Refused("DayAbbreviation", std::string());
+  }
+  std::string MonthName(int) override {
+    return Refused("MonthName", std::string());
+  }
+  std::optional<std::string> TimeSeparator() override {
+    return Refused("TimeSeparator", std::optional<std::string>());
+  }
+
+ private:
+  template <typename Answer>
+  Answer Refused(const char* call, Answer answer) {
+    refuse_(call);
+    return answer;
+  }
+
+  Refuse refuse_;
 };
 
 // The fake platform in use, with closed standard streams and no pending

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "tests/inf_lines.h"
 
 using namespace infsurvey;
@@ -23,36 +25,31 @@ const InfLineList kWorkedExample = InfLines({
 
 // The entries of the i-th section, by position rather than by name.
 EntryList EntriesOf(const InfSectionStore& store, std::size_t i) {
-  EntryList entries;
-  for (std::size_t e = 0; e < store.sections[i].entry_count; ++e)
-    entries.push_back(store.Text(store.entries[store.sections[i].first_entry + e]));
+  EntryList entries = {"left over"};
+  store.SectionEntries(i, &entries);
   return entries;
-}
-
-std::string_view NameOf(const InfSectionStore& store, std::size_t i) {
-  return store.Text(store.sections[i].name);
 }
 
 EntryList Entries(InfSectionStore& store, std::string_view section) {
   EntryList list = {"left over"};
-  ReadSectionEntries(store, section, &list);
+  store.ReadSectionEntries(section, &list);
   return list;
 }
 
 TEST(InfSectionStore, WorkedExample) {
   InfSectionStore store;
-  LoadLines(store, kWorkedExample);
-  ASSERT_EQ(store.sections.size(), 4u);
-  EXPECT_EQ(NameOf(store, 0), "Version");
+  store.LoadLines(kWorkedExample);
+  ASSERT_EQ(store.SectionCount(), 4u);
+  EXPECT_EQ(store.SectionName(0), "Version");
   EXPECT_EQ(EntriesOf(store, 0), (EntryList{"Class=Printer", "Provider=%Acme%"}));
   EXPECT_EQ(EntriesOf(store, 1), (EntryList{"%Acme%=Acme,NTx86,NTamd64"}));
-  EXPECT_EQ(NameOf(store, 2), "Acme.NTx86");
+  EXPECT_EQ(store.SectionName(2), "Acme.NTx86");
   EXPECT_EQ(EntriesOf(store, 3), (EntryList{"Acme=\"Acme Imaging\""}));
 
-  EXPECT_EQ(ReadValue(store, "Version", "Class", "notaprinter"), "Printer");
-  EXPECT_EQ(ReadValue(store, "VERSION", "class", "notaprinter"), "Printer");
-  EXPECT_EQ(ReadValue(store, "Version", "DriverVer", "notaprinter"), "notaprinter");
-  EXPECT_EQ(ReadValue(store, "Strings", "Acme", ""), "\"Acme Imaging\"");
+  EXPECT_EQ(store.ReadValue("Version", "Class"), "Printer");
+  EXPECT_EQ(store.ReadValue("VERSION", "class"), "Printer");
+  EXPECT_EQ(store.ReadValue("Version", "DriverVer"), std::nullopt);
+  EXPECT_EQ(store.ReadValue("Strings", "Acme"), "\"Acme Imaging\"");
 
   EntryList manufacturers = Entries(store, "Manufacturer");
   ASSERT_EQ(manufacturers.size(), 1u);
@@ -71,14 +68,15 @@ TEST(InfSectionStore, WorkedExample) {
 struct ValueCase {
   const char* name;
   std::vector<std::string> lines;
-  std::string section, key, value;
+  std::string section, key;
+  std::optional<std::string> value;
 };
 
 TEST(InfSectionStore, ReadValueRules) {
   const ValueCase cases[] = {
       {"duplicate section: last wins",
        {"[Version]", "Class=Printer", "[Version]", "DriverVer=1.0"},
-       "Version", "Class", "default"},
+       "Version", "Class", std::nullopt},
       {"duplicate differing in case",
        {"[Version]", "Class=Printer", "[VERSION]", "Class=Modem"},
        "version", "class", "Modem"},
@@ -90,8 +88,8 @@ TEST(InfSectionStore, ReadValueRules) {
       {"blanks inside a name", {"[Acme Models]", "a b = c d"}, "Acme Models",
        "a b", "c d"},
       {"query not trimmed", {"[Version]", "Class=Printer"}, " Version", "Class",
-       "default"},
-      {"no prefix match", {"[Version]", "Class=Printer"}, "Vers", "Class", "default"},
+       std::nullopt},
+      {"no prefix match", {"[Version]", "Class=Printer"}, "Vers", "Class", std::nullopt},
       {"empty value", {"[Version]", "Class="}, "Version", "Class", ""},
       {"empty name", {"[s]", "=Printer"}, "s", "", "Printer"},
       {"= in the value", {"[s]", "Key = a = b"}, "s", "Key", "a = b"},
@@ -99,33 +97,33 @@ TEST(InfSectionStore, ReadValueRules) {
       {"trailing comment stays", {"[Version]", "Class=Printer ; note"},
        "Version", "Class", "Printer ; note"},
       {"header with a comment is no header",
-       {"[Version] ; note", "Class=Printer"}, "Version", "Class", "default"},
+       {"[Version] ; note", "Class=Printer"}, "Version", "Class", std::nullopt},
       {"such a line joins the section before",
        {"[a]", "[Version] ; note", "Class=Printer"}, "a", "Class", "Printer"},
       {"empty section name", {"[]", "k=v"}, "", "k", "v"},
       {"= in a header", {"[a=b]", "k=v"}, "a=b", "k", "v"},
       {"lone brackets are lines", {"[s]", "[", "]", "[Version", "k=v"}, "s", "k", "v"},
-      {"lines before the first header", {"k=v", "[s]"}, "s", "k", "default"},
-      {"comment lines anywhere", {"[s]", "  ;k=v"}, "s", ";k", "default"},
+      {"lines before the first header", {"k=v", "[s]"}, "s", "k", std::nullopt},
+      {"comment lines anywhere", {"[s]", "  ;k=v"}, "s", ";k", std::nullopt},
       {"plain entries have no key", {"[s]", "LP500Install"}, "s", "LP500Install",
-       "default"},
-      {"no header at all", {"Class=Printer"}, "", "Class", "default"},
+       std::nullopt},
+      {"no header at all", {"Class=Printer"}, "", "Class", std::nullopt},
       // "A" and "@A" share a chain of the lookup index.
       {"sections of one chain", {"[A]", "k=a", "[@A]", "k=b"}, "a", "k", "a"},
       {"keys of one chain", {"[s]", "A=a", "@A=b"}, "s", "a", "a"},
   };
   for (const ValueCase& c : cases) {
     InfSectionStore store;
-    LoadLines(store, InfLines(c.lines));
-    EXPECT_EQ(ReadValue(store, c.section, c.key, "default"), c.value) << c.name;
+    store.LoadLines(InfLines(c.lines));
+    EXPECT_EQ(store.ReadValue(c.section, c.key), c.value) << c.name;
   }
 }
 
 TEST(InfSectionStore, SectionEntriesKeepBothFormsInOrder) {
   InfSectionStore store;
-  LoadLines(store, InfLines({"[Version]", "Class=Modem", "[s]", "LP500Install",
-                             "b = 2", "b=2", "[Version]", "DriverVer=1.0",
-                             "[empty]"}));
+  store.LoadLines(InfLines({"[Version]", "Class=Modem", "[s]", "LP500Install",
+                            "b = 2", "b=2", "[Version]", "DriverVer=1.0",
+                            "[empty]"}));
   EntryList entries = Entries(store, "S");
   EXPECT_EQ(entries, (EntryList{"LP500Install", "b=2", "b=2"}));
   EXPECT_EQ(EntryName(entries[0]), "");
@@ -137,13 +135,13 @@ TEST(InfSectionStore, SectionEntriesKeepBothFormsInOrder) {
 
 TEST(InfSectionStore, LoadingReplacesAndMarksIndexesStale) {
   InfSectionStore store;
-  LoadLines(store, InfLines({"[Version]", "Class=Modem"}));
-  EXPECT_EQ(ReadValue(store, "Version", "Class", "d"), "Modem");
-  LoadLines(store, InfLines({"[Other]", "[Version]", "Class=Printer"}));
-  EXPECT_EQ(ReadValue(store, "Version", "Class", "d"), "Printer");
-  LoadLines(store, InfLines({}));
-  EXPECT_TRUE(store.sections.empty());
-  EXPECT_EQ(ReadValue(store, "Version", "Class", "d"), "d");
+  store.LoadLines(InfLines({"[Version]", "Class=Modem"}));
+  EXPECT_EQ(store.ReadValue("Version", "Class"), "Modem");
+  store.LoadLines(InfLines({"[Other]", "[Version]", "Class=Printer"}));
+  EXPECT_EQ(store.ReadValue("Version", "Class"), "Printer");
+  store.LoadLines(InfLines({}));
+  EXPECT_EQ(store.SectionCount(), 0u);
+  EXPECT_EQ(store.ReadValue("Version", "Class"), std::nullopt);
 }
 
 TEST(InfSectionStore, ManySectionsAndKeysShareChains) {
@@ -155,11 +153,11 @@ TEST(InfSectionStore, ManySectionsAndKeysShareChains) {
           std::to_string(s * 10 + k)));
   }
   InfSectionStore store;
-  LoadLines(store, InfLines(lines));
+  store.LoadLines(InfLines(lines));
   for (int s = 0; s < 600; s += 37)
     for (int k = 0; k < 5; ++k)
-      EXPECT_EQ(ReadValue(store, std::string("s").append(std::to_string(s)),
-                          std::string("k").append(std::to_string(k)), ""),
+      EXPECT_EQ(store.ReadValue(std::string("s").append(std::to_string(s)),
+                                std::string("k").append(std::to_string(k))),
                 std::to_string(s * 10 + k));
 }
 

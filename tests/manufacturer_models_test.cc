@@ -76,7 +76,7 @@ TEST(FindManufacturerModels, WhatEachInfGives) {
   InfSectionStore store;
   ManufacturerModels found;
   for (const Case& c : cases) {
-    LoadLines(store, InfLines(c.lines));
+    store.LoadLines(InfLines(c.lines));
     EXPECT_EQ(FindManufacturerModels(store, &found), c.printer) << c.label;
     EXPECT_EQ(found.name, c.name) << c.label;
     EXPECT_EQ(found.models, c.models) << c.label;

@@ -22,7 +22,7 @@ class PosixPlatformTest : public ::testing::Test {
     folder_ = folder;
     std::ofstream(folder_ + "/Mixed.INF") << "x";
     std::filesystem::create_directory(folder_ + "/mixed.inf_1");
-    previous_ = console::SetPlatform(nullptr);  // the system's own
+    previous_ = console::SetPlatform(&console::SystemPlatform());
   }
   void TearDown() override {
     console::SetPlatform(previous_);

@@ -54,7 +54,7 @@ Outcome Run(const std::string& bytes, const std::string& path,
     infsurvey::InfSectionStore store;
     infsurvey::ManufacturerModels found;
     infsurvey::ReadInfLines(path, &list);
-    infsurvey::LoadLines(store, list);
+    store.LoadLines(list);
     if (infsurvey::FindManufacturerModels(store, &found))
       infsurvey::WriteManufacturerElement(found, path);
   });
@@ -189,7 +189,7 @@ void CheckLookups(std::string_view bytes, const Lines& lines) {
     list.EndPendingLine();
   }
   infsurvey::InfSectionStore store;
-  infsurvey::LoadLines(store, list);
+  store.LoadLines(list);
   const std::string missing = "\x01missing";
   std::vector<std::string> probes = Probes(bytes, lines);
   std::vector<ModelLine> model = ModelLines(lines);
@@ -198,7 +198,7 @@ void CheckLookups(std::string_view bytes, const Lines& lines) {
   infsurvey::EntryList entries;
   for (std::size_t s = 0; s < probes.size(); ++s) {
     const std::string& section = probes[s];
-    infsurvey::ReadSectionEntries(store, section, &entries);
+    store.ReadSectionEntries(section, &entries);
     for (std::size_t i = 0; i < entries.size(); ++i) {
       std::string_view name = infsurvey::EntryName(entries[i]);
       std::string_view value = infsurvey::EntryValue(entries[i]);
@@ -208,7 +208,7 @@ void CheckLookups(std::string_view bytes, const Lines& lines) {
     infsurvey::ModelsSectionName(section, &models_section);
     for (std::size_t k = 0; k < probes.size(); ++k) {
       const std::string& key = probes[k];
-      std::string value(infsurvey::ReadValue(store, section, key, missing));
+      std::string value(store.ReadValue(section, key).value_or(missing));
       std::string expected = ExpectedValue(model, upper[s], upper[k], missing);
       if (value != expected)
         Fail("[" + Escaped(section) + "] " + Escaped(key) + " reads " +
