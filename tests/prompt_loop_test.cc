@@ -1,6 +1,7 @@
 #include "pnpsum/prompt_loop.h"
 
 #include "console/program.h"
+#include "pnpsum/device_id_checksum.h"
 #include "tests/fake_console.h"
 
 namespace {
@@ -37,6 +38,45 @@ TEST(DeviceId, WorkedExamples) {
   for (const Case& c : cases) {
     pnpsum::DeviceId(c.manufacturer, c.model, &id);
     EXPECT_EQ(id, c.id) << c.manufacturer << "|" << c.model;
+  }
+}
+
+// Every length 0-24 of each answer, with a blank at every place of each
+// (or none), against a plain byte loop: the word-at-a-time copy must
+// neither drop nor make up a byte at any size, nor read past an answer
+// (each lies in a block of its own size, for AddressSanitizer). The other
+// bytes are those a blank test could mistake for a blank: one bit away,
+// the blank with its high bit, the bytes around 127 and 255.
+TEST(DeviceId, AgreesWithAPlainLoop) {
+  const std::string_view fill = "!\xa0" "0\x7f@\xff_\x80" "A";
+  auto answer = [&](std::size_t length, std::size_t blank, std::size_t shift) {
+    std::vector<char> text(length);
+    for (std::size_t i = 0; i < length; ++i)
+      text[i] = i == blank ? ' ' : fill[(i + shift) % fill.size()];
+    return text;
+  };
+  auto trimmed = [](const std::vector<char>& text) {
+    std::size_t first = 0, end = text.size();
+    while (end > 0 && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
+    while (first < end && static_cast<unsigned char>(text[first]) <= 32) ++first;
+    return std::string(text.data() + first, end - first);
+  };
+  std::string id;
+  for (std::size_t m = 0; m <= 24; ++m) {
+    for (std::size_t n = 0; n <= 24; ++n) {
+      for (std::size_t mb = 0; mb <= m; ++mb) {
+        for (std::size_t nb = 0; nb <= n; ++nb) {
+          std::vector<char> maker = answer(m, mb, 0), model = answer(n, nb, 4);
+          std::string joined = trimmed(maker) + trimmed(model), plain;
+          if (!joined.empty()) {
+            for (char c : joined.substr(0, 20)) plain += c == ' ' ? '_' : c;
+            plain += pnpsum::DeviceIdChecksum(joined);
+          }
+          pnpsum::DeviceId({maker.data(), m}, {model.data(), n}, &id);
+          ASSERT_EQ(id, plain) << m << " " << mb << " " << n << " " << nb;
+        }
+      }
+    }
   }
 }
 
