@@ -4,8 +4,9 @@
 # (xmllint, xsltproc, mandoc, man) and what makes and checks the Debian
 # package (dpkg-dev, lintian), Chromium, Firefox ESR, WebKitGTK's WebDriver
 # (with its MiniBrowser) and the X server it runs on (Xvfb) and Node.js for
-# the viewer's browser tests, and their driver library from the npm registry
-# (tests/browser, pinned by its lock file), always. With --windows also MinGW-w64 and
+# the viewer's tests, and from the npm registry their libraries, pinned by
+# lock files (the browser driver in tests/browser, StrykerJS and fast-check
+# in tests/node), always. With --windows also MinGW-w64 and
 # what runs the Windows tests here: the host's own Wine (wine32, from the
 # i386 architecture) where this machine runs 32-bit x86 code, otherwise
 # what builds and boots the emulated guest (qemu, mmdebstrap).
@@ -37,12 +38,17 @@ if [ "${1:-}" = --windows ]; then
   esac
 fi
 
-# The browser driver, as the lock file pins it; never a browser of its own.
-browser_driver() {
-  local dir=$here/../tests/browser
-  [ "$dir/node_modules/.package-lock.json" -nt "$dir/package-lock.json" ] && return
-  echo "setup: installing the browser tests' driver library (npm ci)"
-  (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error)
+# The Node libraries of the tests, as their lock files pin them: the
+# browser driver (never a browser of its own), and StrykerJS and
+# fast-check for the page's core.
+node_libraries() {
+  local dir
+  for dir in browser node; do
+    dir=$here/../tests/$dir
+    [ "$dir/node_modules/.package-lock.json" -nt "$dir/package-lock.json" ] && continue
+    echo "setup: installing the Node libraries of tests/${dir##*/} (npm ci)"
+    (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error)
+  done
 }
 
 missing=()
@@ -51,7 +57,7 @@ for package in "${packages[@]}"; do
     missing+=("$package")
 done
 if [ ${#missing[@]} -eq 0 ]; then
-  browser_driver
+  node_libraries
   exit 0
 fi
 
@@ -75,11 +81,23 @@ install=(env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-r
 if ! "$here/as-root.sh" "${install[@]}" "${missing[@]}"; then
   # Without one architecture's security index, a library of the other
   # would come from the security suite and its i386 twin from the release:
-  # Multi-Arch wants both at one version, so take both from the release.
+  # Multi-Arch wants both at one version. So Wine and what it needs come
+  # from the release itself, then the rest as usual where it can.
   [ -n "$foreign" ] || exit 1
   release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
   [ -n "$release" ] || exit 1
-  echo "setup: trying again with the packages of $release itself" >&2
-  "$here/as-root.sh" "${install[@]}" -t "$release" "${missing[@]}"
+  echo "setup: trying again with Wine from $release itself" >&2
+  wine_packages=() rest=()
+  for package in "${missing[@]}"; do
+    case $package in
+      wine|wine32:i386) wine_packages+=("$package") ;;
+      *) rest+=("$package") ;;
+    esac
+  done
+  "$here/as-root.sh" "${install[@]}" -t "$release" "${wine_packages[@]}"
+  if [ ${#rest[@]} -gt 0 ]; then
+    "$here/as-root.sh" "${install[@]}" "${rest[@]}" ||
+      "$here/as-root.sh" "${install[@]}" -t "$release" "${rest[@]}"
+  fi
 fi
-browser_driver
+node_libraries

@@ -37,7 +37,8 @@ export const ENGINES = (process.env.GRIDPANE_ENGINES || 'chromium firefox webkit
 
 // What a test does with a page, the same in every engine:
 //   goto(url), evaluate(fn, ...args) (fn runs in the page; JSON in and out),
-//   waitFor(fn, arg, ms), choose(files) (through #files), type(selector, text),
+//   waitFor(fn, arg, ms), choose(files) (through #files), folder(path) (through
+//   #folder; Chromium only), type(selector, text),
 //   press(key) (a key name: 'Backspace'), select(selector, value), click(selector),
 //   inject(source) (a script text run in the page whatever its policy),
 //   viewport(width, height), screenshot(file) (a PNG of what is in sight),
@@ -60,8 +61,11 @@ export async function launch(engine) {
     goto: (url) => page.goto(url, { timeout: 600000 }),
     evaluate: (fn, ...args) => page.evaluate(fn, ...args),
     inject: (source) => page.evaluate(source),
-    waitFor: (fn, arg, ms = 600000) => page.waitForFunction(fn, { timeout: ms, polling: 50 }, arg),
+    // Polled from here: puppeteer's own wait builds a Function in the
+    // page, which the page's policy refuses in some Firefox releases.
+    waitFor: (fn, arg, ms = 600000) => until('the page', () => page.evaluate(fn, arg), ms),
     choose: async (files) => (await page.$('#files')).uploadFile(...files),
+    folder: async (folder) => (await page.$('#folder')).uploadFile(folder),
     type: (selector, text) => page.type(selector, text),
     press: (key) => page.keyboard.press(key),
     select: (selector, value) => page.evaluate(selectInPage, selector, value),

@@ -58,14 +58,29 @@ const META = /(<meta http-equiv="Content-Security-Policy" content=")([^"]*)(">)/
 
 export const policyIn = (html) => META.exec(html)?.[2] ?? null;
 
+// Under mutation testing the block is instrumented: it takes the mutant to
+// switch on, and records what it covers, from the runner's namespace, which
+// the runner keeps in this context, not in the block's.
+function mutationHooks() {
+  const name = process.env.STRYKER_NAMESPACE ?? '__stryker__';
+  const hooks = globalThis[name];
+  if (!hooks) return {};
+  hooks.activeMutant ??= process.env.__STRYKER_ACTIVE_MUTANT__;
+  return { [name]: hooks };
+}
+
 // The core block run in a context of its own, with nothing of the
-// browser's but TextDecoder: it must need no more.
-export function loadCore(html = fs.readFileSync(PAGE, 'utf8')) {
+// browser's but TextDecoder (or what `globals` puts in its place): it must
+// need no more.
+export function loadCore(html = fs.readFileSync(PAGE, 'utf8'), globals = {}) {
   const core = inlineBlocks(html).find((b) => b.tag === 'script' && b.id === 'core');
-  const context = vm.createContext({ TextDecoder });
+  const context = vm.createContext({ TextDecoder, ...globals, ...mutationHooks() });
   vm.runInContext(core.text, context, { filename: 'gridpane.html#core' });
   return context.gridpaneCore;
 }
+
+// A value made in the core's own context, as a plain one of this context.
+export const plain = (value) => JSON.parse(JSON.stringify(value));
 
 if (process.argv[1] === fileURLToPath(import.meta.url) && process.argv[2] === '--write') {
   const html = fs.readFileSync(PAGE, 'utf8');
