@@ -17,19 +17,23 @@
 # BENCH_STYLESHEET measures another copy of the stylesheet.
 #
 #   scripts/bench_gridpane.sh --page [CASES...]
-#       default: fleet:100 hostile 10000 heavy:10000
+#       default: fleet:1000 fleet:10000 reader hostile 10000 heavy:10000
 #
-# times gridpane.html instead, in Chromium and in Firefox ESR (bench/page.mjs;
-# BENCH_ENGINES chooses others, webkit too). A package count (or heavy:COUNT)
+# times gridpane.html instead, in Chromium, Firefox ESR and WebKitGTK
+# (bench/page.mjs; BENCH_ENGINES chooses). A package count (or heavy:COUNT)
 # is timed against the same browser loading the static page that xsltproc
 # makes with gridpane.xsl from the same catalogue: until the grid is
 # complete, until its first rows are painted, and the slowest answer of
 # the filter to a key. fleet:N chooses N catalogues of about 5,000 drivers
 # at once (bench/gen_fleet.py: one heavy-shaped catalogue, each machine
 # lacking 5% of its INF files): progress, first rows, complete, the
-# slowest filter key, the coverage view, "missing from", and memory per
-# 100,000 rows. hostile times a catalogue of 200,000 drivers of one INF
-# file and one of 200,000 manufacturers: complete, and the slowest key.
+# slowest filter key, the coverage view, "missing from", memory per
+# 100,000 rows and in all, and the longest stall of the main thread while
+# reading. reader: MB/s of the page's reader of infsurvey's form and of
+# the browser's XML parser, on 20 catalogues of the 1,000-machine fleet
+# and on the catalogue of heavy:10000. hostile times a catalogue of
+# 200,000 drivers of one INF file and one of 200,000 manufacturers:
+# complete, and the slowest key.
 # Medians of BENCH_REPS runs (default here 3), page and floor in turn.
 # Needs what scripts/setup.sh installs.
 set -euo pipefail
@@ -45,9 +49,10 @@ if [ "${1:-}" = --page ]; then
   mode=page
   shift
   reps=${BENCH_REPS:-3}
-  [ $# -gt 0 ] || set -- fleet:100 hostile 10000 heavy:10000
+  [ $# -gt 0 ] || set -- fleet:1000 fleet:10000 reader hostile 10000 heavy:10000
+  engines=${BENCH_ENGINES:-chromium firefox webkit}
 fi
-engines=${BENCH_ENGINES:-chromium firefox}
+engines=${engines:-${BENCH_ENGINES:-chromium firefox}}
 if [ $# -eq 0 ]; then set -- 1000 10000 heavy:10000 heavy:40000; fi
 
 for tool in cmake python3 xsltproc; do
@@ -104,9 +109,10 @@ bench_page() {
   done
 }
 
-# Case fleet:N: N machines made from one catalogue of about 5,000 drivers.
-bench_fleet() {
-  local count=${1#fleet:} base fleet engine stamp
+# The fleet of $1 machines made from one catalogue of about 5,000 drivers,
+# in $data/fleet-$1, made again when its sources change.
+make_fleet() {
+  local count=$1 base fleet stamp
   generate "$data/repo-heavy-415" heavy 415
   base=$data/catalogue-heavy-415.xml
   build/linux/infsurvey "$data/repo-heavy-415/" fleet >"$base"
@@ -117,12 +123,34 @@ bench_fleet() {
     python3 bench/gen_fleet.py "$base" "$fleet" "$count"
     echo "$stamp" >"$fleet.stamp"
   fi
-  printf '%-9s %-9s %10s %8s %11s %8s %11s %7s %11s %10s %13s %s\n' case browser catalogues drivers \
-      progress_ms first_ms complete_ms key_ms coverage_ms missing_ms MiB_per_100k load
+}
+
+# Case fleet:N: N machines chosen at once.
+bench_fleet() {
+  local count=${1#fleet:} engine
+  make_fleet "$count"
+  printf '%-11s %-9s %10s %8s %11s %8s %11s %7s %11s %10s %13s %8s %8s %s\n' case browser catalogues drivers \
+      progress_ms first_ms complete_ms key_ms coverage_ms missing_ms MiB_per_100k MiB stall_ms load
   for engine in $engines; do
-    node bench/page.mjs fleet "$engine" "$fleet" "$reps" |
-      awk -v c="$1" -v load="$(load)" '{ printf "%-9s %-9s %10s %8s %11s %8s %11s %7s %11s %10s %13s %s\n",
-                                                c, $1, $2, $3, $4, $5, $6, $7, $8, $9, $10, load }'
+    node bench/page.mjs fleet "$engine" "$data/fleet-$count" "$reps" |
+      awk -v c="$1" -v load="$(load)" '{ printf "%-11s %-9s %10s %8s %11s %8s %11s %7s %11s %10s %13s %8s %8s %s\n",
+                                                c, $1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, load }'
+  done
+}
+
+# Case reader: MB/s of the page's own reader and of the browser's parser.
+bench_reader() {
+  local engine heavy=$data/catalogue-heavy-10000.xml
+  make_fleet 1000
+  generate "$data/repo-heavy-10000" heavy 10000
+  build/linux/infsurvey "$data/repo-heavy-10000/" bench >"$heavy"
+  printf '%-16s %-9s %6s %6s %12s %12s %s\n' case browser files MB own_MB_s parser_MB_s load
+  for engine in $engines; do
+    for files in "fleet-1000 $(ls "$data"/fleet-1000/*.xml | head -20 | tr '\n' ' ')" "heavy:10000 $heavy"; do
+      set -- $files
+      node bench/page.mjs reader "$engine" "${@:2}" |
+        awk -v c="$1" -v load="$(load)" '{ printf "%-16s %-9s %6s %6s %12s %12s %s\n", c, $1, $2, $3, $4, $5, load }'
+    done
   done
 }
 
@@ -140,10 +168,12 @@ bench_hostile() {
 if [ $mode = page ]; then
   echo "# $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1), $(nproc) cores;" \
        "$(chromium --version 2>/dev/null | cut -d' ' -f1-2); $(firefox-esr --version);" \
+       "WebKitGTK $(dpkg-query -W -f='${Version}' libwebkit2gtk-4.1-0 2>/dev/null);" \
        "medians of $reps, page and floor in turn; $(date -u +%F)"
   for case in "$@"; do
     case $case in
       fleet:*) bench_fleet "$case" ;;
+      reader) bench_reader ;;
       hostile) bench_hostile ;;
       *) continue ;;
     esac
@@ -157,7 +187,7 @@ fi
     page_ms floor_ms ratio page_peak_KiB floor_peak_KiB load
 for case in "$@"; do
   case $case in
-    fleet:*|hostile) continue ;;
+    fleet:*|hostile|reader) continue ;;
     heavy:*) shape=heavy size=${case#heavy:} repo=$data/repo-heavy-${case#heavy:} ;;
     *) shape=default size=$case repo=$data/repo-$case ;;
   esac
