@@ -2,8 +2,10 @@
 byte for byte, and parsed back by a real XML parser."""
 import os
 import re
+import shutil
 import subprocess
 import tempfile
+import textwrap
 import xml.etree.ElementTree as ElementTree
 
 import harness
@@ -140,6 +142,35 @@ class Catalogue(harness.Case):
         self.assertTrue(result.stdout.startswith(b"<?xml"))
         self.assertNotIn(b"</drivers>", result.stdout)
         self.assertReport(result, "File access denied.")
+
+
+class SurveyScript(harness.Case):
+    """The README's script that writes a machine's catalogue to a share, as
+    it stands there, run by Windows' own command interpreter."""
+
+    def test_writes_the_catalogue_whole_under_the_machines_name(self):
+        if not harness.on_windows():
+            self.skipTest("a script for Windows' cmd")
+        readme = os.path.join(os.path.dirname(__file__), "..", "..", "README.md")
+        with open(readme, encoding="utf-8") as f:
+            block = re.search(r"```bat\n( *@echo off\n.*?) *```", f.read(), re.S).group(1)
+        script = textwrap.dedent(block)
+        with tempfile.TemporaryDirectory() as scratch:
+            share = os.path.join(scratch, "share")
+            os.mkdir(share)
+            shutil.copy(harness.BINARY, os.path.join(scratch, "infsurvey.exe"))
+            path = os.path.join(scratch, "survey-drivers.cmd")
+            with open(path, "w", newline="\r\n") as f:
+                f.write(script.replace("\\\\fileserver\\printer-drivers$", native(share)))
+            result = run(binary="cmd", args=["/c", native(path)])
+            self.assertEqual((result.stderr, result.code), (b"", 0))
+            [name] = os.listdir(share)
+            with open(os.path.join(share, name), "rb") as f:
+                catalogue = f.read()
+        machine = name[:-len(".xml")].encode()
+        self.assertTrue(machine and name.endswith(".xml"), name)
+        self.assertIn(b"  <comment>\r\n" + machine + b"\r\n  </comment>\r\n", catalogue)
+        self.assertTrue(catalogue.endswith(b"</drivers>\r\n"), catalogue[-40:])
 
 
 if __name__ == "__main__":
