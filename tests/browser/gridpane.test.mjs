@@ -421,7 +421,7 @@ for (const engine of ENGINES) {
         ['coverage', 'Fleet', 'Common', '30 of 30', '']]);
       // The whole list a click away; the order turned by the column's title.
       await page.click('#grid details summary');
-      await page.waitFor(() => document.querySelector('#grid details p'), null, 10000);
+      await page.waitFor(() => document.querySelector('#grid details p') !== null, null, 10000);
       assert.equal(await page.evaluate(() => document.querySelector('#grid details p').textContent), odd.join(', '));
       await drawn(page, () => page.click('#grid th:nth-child(3) button'));
       assert.deepEqual((await readGrid(page)).rows.slice(0, 2).map((r) => r[2]), ['Common', 'Even']);
