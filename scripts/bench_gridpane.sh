@@ -31,9 +31,10 @@
 # 100,000 rows and in all, and the longest stall of the main thread while
 # reading. reader: MB/s of the page's reader of infsurvey's form and of
 # the browser's XML parser, on 20 catalogues of the 1,000-machine fleet
-# and on the catalogue of heavy:10000. hostile times a catalogue of
-# 200,000 drivers of one INF file and one of 200,000 manufacturers:
-# complete, and the slowest key.
+# and on the catalogue of heavy:10000. hostile: each hostile kind of the
+# browser tests at the scale of 200,000, the longest stall of the main
+# thread; for 200,000 drivers of one INF file and 200,000 manufacturers
+# also complete and the slowest key.
 # Medians of BENCH_REPS runs (default here 3), page and floor in turn.
 # Needs what scripts/setup.sh installs.
 set -euo pipefail
@@ -156,12 +157,11 @@ bench_reader() {
 
 bench_hostile() {
   local engine
-  printf '%-9s %-9s %-13s %11s %7s %-13s %11s %7s %s\n' case browser catalogue complete_ms key_ms \
-      catalogue complete_ms key_ms load
+  printf '%-9s %-9s %-22s %6s %9s %11s %7s %s\n' case browser catalogue MB stall_ms complete_ms key_ms load
   for engine in $engines; do
     node bench/page.mjs hostile "$engine" "$reps" |
-      awk -v load="$(load)" '{ printf "%-9s %-9s %-13s %11s %7s %-13s %11s %7s %s\n",
-                                      "hostile", $1, $2, $3, $4, $5, $6, $7, load }'
+      awk -v load="$(load)" '{ printf "%-9s %-9s %-22s %6s %9s %11s %7s %s\n",
+                                      "hostile", $1, $2, $3, $4, $5, $6, load }'
   done
 }
 
