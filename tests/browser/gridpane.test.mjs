@@ -445,6 +445,32 @@ for (const engine of ENGINES) {
       assert.deepEqual((await readGrid(page)).rows, rows);
     });
 
+    test('a list longer than is drawn: its rows in sight, each reached by scrolling, Remove keeps the keyboard in it', async () => {
+      const names = Array.from({ length: 250 }, (_, k) => `list-${k + 1}.xml`);
+      names.forEach((name, k) => fs.writeFileSync(at(name), fleetCatalogue(k + 100)));
+      await openCatalogues(page, names.map(at));
+      // Each row drawn in its place, one run of them; the table counts all.
+      const drawnRows = async () => {
+        const { count, rows } = await page.evaluate(() => ({
+          count: document.querySelector('#catalogues table').getAttribute('aria-rowcount'),
+          rows: [...document.querySelectorAll('#catalogues tr.catalogue')]
+            .map((tr) => [Number(tr.getAttribute('aria-rowindex')), tr.querySelector('.name').firstChild.textContent]) }));
+        assert.equal(count, String(names.length + 1));
+        assert.ok(rows.length > 0 && rows.length < 200, String(rows.length));
+        rows.forEach(([index, name], k) => assert.deepEqual([index, name], [rows[0][0] + k, names[rows[0][0] + k - 2]]));
+        return rows;
+      };
+      assert.equal((await drawnRows())[0][1], names[0]);
+      await page.evaluate(() => { const box = document.querySelector('#catalogues'); box.scrollTop = box.scrollHeight; });
+      await page.waitFor((last) => [...document.querySelectorAll('#catalogues tr.catalogue .name')]
+        .some((e) => e.firstChild.textContent === last), names.at(-1), 10000);
+      assert.equal((await drawnRows()).at(-1)[1], names.at(-1));
+      await drawn(page, () => page.click('#catalogues tr.catalogue:last-child button'));
+      names.pop();
+      await drawnRows();
+      assert.equal(await page.evaluate(() => document.activeElement.getAttribute('aria-label')), 'Remove ' + names.at(-1));
+    });
+
     test('files of the same name are kept apart, equal bytes are loaded once, files chosen while others load join them', async () => {
       fs.mkdirSync(at('again'), { recursive: true });
       fs.copyFileSync(at('server2.xml'), at('again/sample.xml'));
