@@ -492,6 +492,11 @@ for (const engine of ENGINES) {
         [tr.querySelector('.name').textContent, tr.querySelector('.location').textContent])),
       [['sample.xml', EXAMPLES], ['sample.xml (2)', at('server2') + '/']]);
       assert.deepEqual(await messages(page), [['warning', 'sample.xml has the same bytes as sample.xml, which is loaded: it is not loaded again.']]);
+      // Removed, it leaves the list and the choices of view; the keyboard goes on to the next.
+      await drawn(page, () => page.click('#catalogues tr.catalogue button'));
+      assert.deepEqual(await page.evaluate(() => [[...document.querySelectorAll('#catalogues tr.catalogue .name')].map((e) => e.textContent),
+        [...document.querySelectorAll('#show option')].map((o) => o.value), document.activeElement.getAttribute('aria-label')]),
+      [['sample.xml (2)'], ['', 'coverage', 'missing:sample.xml (2)'], 'Remove sample.xml (2)']);
     });
 
     test('a share of catalogues: every .xml below a folder chosen or dropped, each named by its path, the rest named', async () => {
